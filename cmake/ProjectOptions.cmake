@@ -1,0 +1,21 @@
+# Flags and warnings that every Quarnel target carries.
+add_library(quarnel_options INTERFACE)
+target_compile_features(quarnel_options INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+if(MSVC)
+    target_compile_options(quarnel_options INTERFACE /W4 /permissive- /utf-8)
+else()
+    target_compile_options(quarnel_options INTERFACE -Wall -Wextra -Wpedantic)
+endif()
+
+if(WIN32)
+    # Unicode Win32 API only; keep <windows.h> small and free of min/max macros.
+    target_compile_definitions(quarnel_options INTERFACE
+        UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600)
+endif()
+
+option(QUARNEL_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+if(QUARNEL_WARNINGS_AS_ERRORS AND NOT MSVC)
+    target_compile_options(quarnel_options INTERFACE -Werror)
+endif()

@@ -1,0 +1,55 @@
+#include "app/QuarnelApplication.h"
+
+#include <QFile>
+#include <QMessageBox>
+#include <exception>
+
+namespace {
+
+std::function<void(const QString&)>& errorBoxHandler() {
+    static std::function<void(const QString&)> handler;
+    return handler;
+}
+
+QString loadStyleSheet() {
+    QFile file(QStringLiteral(":/styles.qss"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+}  // namespace
+
+QuarnelApplication::QuarnelApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Quarnel"));
+    setStyleSheet(loadStyleSheet());
+}
+
+bool QuarnelApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        showErrorBox(QString::fromUtf8(error.what()));
+    } catch (...) {
+        showErrorBox(QString());
+    }
+    return false;
+}
+
+QString errorBoxText(const QString& message) {
+    if (!message.isEmpty() && message.back() > QLatin1Char('.')) {
+        return message + QLatin1Char('.');
+    }
+    return message;
+}
+
+void showErrorBox(const QString& message) {
+    const QString text = errorBoxText(message);
+    if (errorBoxHandler()) {
+        errorBoxHandler()(text);
+        return;
+    }
+    QMessageBox::critical(nullptr, QApplication::applicationName(), text);
+}
+
+void setErrorBoxHandler(std::function<void(const QString&)> handler) {
+    errorBoxHandler() = std::move(handler);
+}

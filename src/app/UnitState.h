@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// The state the window's handlers share. It lives in one object so that a test
+// can put it back to its initial values with `unit = UnitState{}`.
+struct UnitState {
+    // Shifts are counted in 100-ns units, so stepping and summing are exact.
+    std::int64_t AlignShift = 0;    // the shift the next set applies
+    std::int64_t RunningShift = 0;  // undoes every set since start, RESET or ACCEPT
+    bool SetPending = false;        // a set waits for the next tick
+    bool VerboseFlag = true;        // replaced from the Verbose switch before any use
+    bool FirstActivation = true;    // the saved tab has not been restored yet
+    int ActiveTabIndex = 0;         // tab to restore, then the tab last chosen
+    QString VersionText;
+};
+
+inline UnitState unit;
+
+inline constexpr std::int64_t ShiftStep = 1'000'000;  // 0.1 s
+
+inline const QString IniFileName = QStringLiteral("Quarnel.ini");
+#ifdef Q_OS_WIN
+inline const QString ExeFileName = QStringLiteral("Quarnel.exe");
+#else
+inline const QString ExeFileName = QStringLiteral("quarnel");
+#endif

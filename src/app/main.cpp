@@ -1,0 +1,28 @@
+#include <exception>
+#include <memory>
+
+#include "app/QuarnelApplication.h"
+#include "app/Tabbedtemplate.h"
+#include "platform/Platform.h"
+
+// Arguments are not used and the exit code is always 0. A failure while the
+// window is built is shown in the error box and ends the program.
+int main(int argc, char** argv) {
+    QuarnelApplication application(argc, argv);
+    const std::unique_ptr<quarnel::Platform> system = quarnel::makeSystemPlatform();
+    quarnel::setPlatform(*system);
+
+    std::unique_ptr<TTabbedForm> window;
+    try {
+        window = std::make_unique<TTabbedForm>();
+    } catch (const std::exception& error) {
+        showErrorBox(QString::fromUtf8(error.what()));
+        return 0;
+    } catch (...) {
+        showErrorBox(QString());
+        return 0;
+    }
+    window->show();
+    QuarnelApplication::exec();
+    return 0;
+}

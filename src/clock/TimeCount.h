@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+
+namespace quarnel {
+
+// A point of local time as a count of 100-ns units since 1 January 1601 00:00,
+// the scale of the Windows FILETIME. Shifts are counted in the same units, so
+// all clock arithmetic is exact integer arithmetic.
+using TimeCount = std::int64_t;
+
+inline constexpr TimeCount kUnitsPerMillisecond = 10'000;
+inline constexpr TimeCount kUnitsPerSecond = 10'000'000;
+
+// Calendar fields in the order of the Windows SYSTEMTIME record.
+struct CalendarTime {
+    std::uint16_t year = 1601;
+    std::uint16_t month = 1;      // 1-12
+    std::uint16_t dayOfWeek = 1;  // 0 = Sunday
+    std::uint16_t day = 1;        // 1-31
+    std::uint16_t hour = 0;
+    std::uint16_t minute = 0;
+    std::uint16_t second = 0;
+    std::uint16_t millisecond = 0;
+
+    bool operator==(const CalendarTime&) const = default;
+};
+
+// Drops the part below one millisecond, toward the earlier time.
+CalendarTime toCalendarTime(TimeCount count);
+
+// The fields must describe a real date; the day of week is not read.
+TimeCount toTimeCount(const CalendarTime& time);
+
+// The current time plus a shift, cut down to a whole millisecond toward the
+// earlier time: what the Timeshift tab shows as the new time.
+CalendarTime shiftedCalendarTime(TimeCount current, std::int64_t shift);
+
+}  // namespace quarnel

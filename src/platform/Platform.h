@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "clock/TimeCount.h"
+#include "keepers/KeeperAction.h"
+
+namespace quarnel {
+
+using ProcessId = std::uint32_t;
+
+// The fixed file version of a program file: major.minor.release.build.
+struct FileVersion {
+    std::uint16_t major = 0;
+    std::uint16_t minor = 0;
+    std::uint16_t release = 0;
+    std::uint16_t build = 0;
+
+    bool operator==(const FileVersion&) const = default;
+};
+
+// The system's reason for refusing an operation; empty when it succeeded.
+using Refusal = std::optional<std::string>;
+
+// Everything Quarnel asks of the operating system. Strings are UTF-8; the
+// Windows implementation converts to UTF-16 at the API boundary. Launches and
+// terminations are fire-and-forget: they report nothing.
+class Platform {
+  public:
+    virtual ~Platform() = default;
+
+    // The local time now, at the finest resolution the system offers.
+    virtual TimeCount readLocalTime() = 0;
+    // Moves the local clock by `shift` (100-ns units, may be zero or negative),
+    // counted from a reading taken immediately before the clock is set.
+    virtual Refusal shiftLocalTime(std::int64_t shift) = 0;
+
+    // Stops or starts the named service through the system's service command.
+    // Verbose shows the command's output in a window that stays open.
+    virtual void controlService(TKeeperAction action, bool verbose,
+                                const std::string& serviceName) = 0;
+    // Every running process, other than this one, whose executable's file name
+    // equals `fileName` (case-insensitively where the file system is).
+    virtual std::vector<ProcessId> findProcessesByFileName(const std::string& fileName) = 0;
+    virtual void terminateProcess(ProcessId id) = 0;
+    // Starts the program detached, with its command-line parameters.
+    virtual void launchProgram(const std::string& filePath, const std::string& parameters) = 0;
+
+    // Hands a document path or web address to the desktop's default program.
+    virtual void openDocument(const std::string& target) = 0;
+    virtual std::optional<FileVersion> readFileVersion(const std::string& path) = 0;
+
+    virtual std::string currentDirectory() = 0;
+    // The whole file, or nothing when it cannot be read.
+    virtual std::optional<std::string> readFile(const std::string& path) = 0;
+    // Writes `contents` beside `path` and puts it in place in one step: either
+    // the new file is complete at `path`, or the old one is left untouched.
+    virtual Refusal replaceFile(const std::string& path, const std::string& contents) = 0;
+};
+
+// The platform the program uses: set once by the program entry, or by a test
+// to its double, before the window is built.
+Platform& platform();
+void setPlatform(Platform& platform);
+
+// The implementation for the system this build targets.
+std::unique_ptr<Platform> makeSystemPlatform();
+
+#ifdef _WIN32
+inline constexpr std::string_view kPathSeparator = "\\";
+#else
+inline constexpr std::string_view kPathSeparator = "/";
+#endif
+
+// A file in a directory. The separator is always inserted, also after a root
+// directory, so that every path is built the same way.
+inline std::string fileInDirectory(const std::string& directory, std::string_view fileName) {
+    return directory + std::string(kPathSeparator) + std::string(fileName);
+}
+
+}  // namespace quarnel

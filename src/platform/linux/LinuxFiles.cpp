@@ -1,0 +1,93 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "platform/linux/LinuxPlatform.h"
+
+namespace quarnel {
+namespace {
+
+std::string systemReason() {
+    return std::strerror(errno);
+}
+
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+bool writeAll(int fd, const std::string& contents) {
+    const char* data = contents.data();
+    std::size_t left = contents.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string LinuxPlatform::currentDirectory() {
+    char buffer[PATH_MAX];
+    if (::getcwd(buffer, sizeof buffer) == nullptr) {
+        return ".";
+    }
+    return buffer;
+}
+
+std::optional<std::string> LinuxPlatform::readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::nullopt;
+    }
+    std::string contents{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return contents;
+}
+
+// The new contents go to a temporary file in the same directory, reach the
+// disk, and then take the old file's name in one rename.
+Refusal LinuxPlatform::replaceFile(const std::string& path, const std::string& contents) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        return systemReason();
+    }
+    // mkstemp makes the file private to the user; give it the usual rights.
+    ::fchmod(fd, 0666 & ~currentUmask());
+
+    const bool written = writeAll(fd, contents) && ::fsync(fd) == 0;
+    const std::string writeReason = written ? std::string() : systemReason();
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        const std::string reason = written ? systemReason() : writeReason;
+        ::unlink(temporary.c_str());
+        return reason;
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string reason = systemReason();
+        ::unlink(temporary.c_str());
+        return reason;
+    }
+    return std::nullopt;
+}
+
+}  // namespace quarnel

@@ -1,0 +1,91 @@
+#include "widgets/FilterEdit.h"
+
+#include <QValidator>
+#include <QWheelEvent>
+
+namespace {
+
+// Drops the characters the edit does not allow from typed and pasted input.
+class CharacterFilter : public QValidator {
+  public:
+    explicit CharacterFilter(const FilterEdit* edit) : QValidator(nullptr), m_edit(edit) {}
+
+    State validate(QString& input, int& position) const override {
+        const QString kept = m_edit->filtered(input);
+        if (kept.size() != input.size()) {
+            const int droppedBeforeCursor =
+                position - m_edit->filtered(input.left(position)).size();
+            position -= droppedBeforeCursor;
+            input = kept;
+        }
+        return Acceptable;
+    }
+
+  private:
+    const FilterEdit* m_edit;
+};
+
+}  // namespace
+
+FilterEdit::FilterEdit(QWidget* parent) : QLineEdit(parent) {
+    auto* filter = new CharacterFilter(this);
+    filter->setParent(this);
+    setValidator(filter);
+    connect(this, &QLineEdit::textChanged, this, &FilterEdit::onTextChanged);
+    connect(this, &QLineEdit::editingFinished, this, &FilterEdit::onEditingFinished);
+}
+
+void FilterEdit::setAllowedCharacters(const QString& allowed) {
+    m_allowed = allowed;
+    const QString kept = filtered(text());
+    if (kept != text()) {
+        setText(kept);
+    }
+}
+
+QString FilterEdit::filtered(const QString& text) const {
+    if (m_allowed.isEmpty()) {
+        return text;
+    }
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        if (m_allowed.contains(c)) {
+            kept.append(c);
+        }
+    }
+    return kept;
+}
+
+// The validator does not see text set from code; such text is recognised by
+// the modified flag, which setText() clears and typing sets.
+void FilterEdit::onTextChanged(const QString& text) {
+    if (isModified()) {
+        return;  // typing: reported on confirmation
+    }
+    const QString kept = filtered(text);
+    if (kept != text) {
+        setText(kept);  // comes back here with the filtered text
+        return;
+    }
+    reportIfChanged();
+}
+
+void FilterEdit::onEditingFinished() {
+    setModified(false);
+    reportIfChanged();
+}
+
+void FilterEdit::reportIfChanged() {
+    if (text() == m_lastReported) {
+        return;
+    }
+    m_lastReported = text();
+    emit changed();
+}
+
+void FilterEdit::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    emit mouseWheel(delta);
+    QLineEdit::wheelEvent(event);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QLineEdit>
+
+// A single-line edit that keeps only the characters of its filter, whether
+// they are typed, pasted or set from code (an empty filter keeps everything).
+//
+// changed() is the edit's change event: it is raised when the user confirms an
+// edited text (Enter, or leaving the field) and when code sets a different
+// text; in both cases only if the text differs from the last one reported.
+// mouseWheel() reports each wheel event's vertical delta and leaves the event
+// unhandled.
+class FilterEdit : public QLineEdit {
+    Q_OBJECT
+    Q_PROPERTY(QString allowedCharacters READ allowedCharacters WRITE setAllowedCharacters)
+
+  public:
+    explicit FilterEdit(QWidget* parent = nullptr);
+
+    QString allowedCharacters() const { return m_allowed; }
+    void setAllowedCharacters(const QString& allowed);
+
+    QString filtered(const QString& text) const;
+
+  signals:
+    void changed();
+    void mouseWheel(int delta);
+
+  protected:
+    void wheelEvent(QWheelEvent* event) override;
+
+  private:
+    void onTextChanged(const QString& text);
+    void onEditingFinished();
+    void reportIfChanged();
+
+    QString m_allowed;
+    QString m_lastReported;
+};

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <QtTest/QTest>
+
+#include "support/WindowFixture.h"
+
+namespace quarnel::testing {
+namespace {
+
+TEST_F(WindowTest, HasTheFixedFrameWithFourTabsInOrder) {
+    TTabbedForm& window = build();
+    EXPECT_EQ(window.windowTitle(), "Zentrik  (((  Quarnel  )))");
+    EXPECT_EQ(window.size(), QSize(400, 540));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(window.ToolBarLabel->text(), "Quarnel");
+    EXPECT_EQ(window.btnHelpTimeAdjust->text(), "Help");
+
+    QStringList tabs;
+    for (int i = 0; i < window.TabControl1->count(); ++i) {
+        tabs << window.TabControl1->tabText(i);
+    }
+    EXPECT_EQ(tabs, QStringList({"Timeshift", "Clips", "Setup", "Info"}));
+}
+
+TEST_F(WindowTest, CreationShowsSetupThenFirstActivationRestoresTheSavedTab) {
+    unit.ActiveTabIndex = 3;
+    TTabbedForm& window = build();
+    EXPECT_EQ(window.TabControl1->currentWidget(), window.tabItemSetup);
+    EXPECT_EQ(window.edAlign->text(), "0,0");
+    EXPECT_EQ(window.Timer1.interval(), 500);
+    EXPECT_TRUE(window.Timer1.isTicking());
+
+    window.FormActivate();
+    EXPECT_EQ(window.TabControl1->currentWidget(), window.tabItemInfo);
+    EXPECT_EQ(unit.ActiveTabIndex, 3) << "the program's own tab changes are not recorded";
+    EXPECT_FALSE(unit.FirstActivation);
+}
+
+TEST_F(WindowTest, LaterActivationsKeepTheTabAndUserChoicesAreRecorded) {
+    TTabbedForm& window = build();
+    window.FormActivate();
+    EXPECT_EQ(window.TabControl1->currentIndex(), 0);
+
+    window.TabControl1->setCurrentIndex(1);
+    EXPECT_EQ(unit.ActiveTabIndex, 1);
+    window.FormActivate();
+    EXPECT_EQ(window.TabControl1->currentIndex(), 1);
+}
+
+TEST_F(WindowTest, ASavedTabIndexThatNamesNoTabOpensTheTimeshiftTab) {
+    for (const int index : {-1, 4, 99}) {
+        unit = UnitState{};
+        unit.ActiveTabIndex = index;
+        TTabbedForm& window = build();
+        window.FormActivate();
+        EXPECT_EQ(window.TabControl1->currentIndex(), 0) << index;
+    }
+}
+
+TEST_F(WindowTest, ActivatingTheShownWindowRestoresTheTab) {
+    unit.ActiveTabIndex = 1;
+    TTabbedForm& window = build();
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_EQ(window.TabControl1->currentIndex(), 1);
+}
+
+}  // namespace
+}  // namespace quarnel::testing

@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "platform/linux/LinuxPlatform.h"
+
+namespace quarnel {
+namespace {
+
+// Only reading is tested here: nothing in the tests ever sets the real clock.
+TEST(LinuxClockTest, ReadsTheLocalTimeOfTheSystemClock) {
+    LinuxPlatform system;
+    const std::time_t before = std::time(nullptr);
+    const CalendarTime read = toCalendarTime(system.readLocalTime());
+    const std::time_t after = std::time(nullptr);
+
+    std::tm local{};
+    bool matched = false;
+    for (std::time_t t = before; t <= after && !matched; ++t) {
+        localtime_r(&t, &local);
+        matched = read.year == local.tm_year + 1900 && read.month == local.tm_mon + 1 &&
+                  read.day == local.tm_mday && read.hour == local.tm_hour &&
+                  read.minute == local.tm_min && read.second == local.tm_sec;
+    }
+    EXPECT_TRUE(matched) << "read " << read.hour << ":" << read.minute << ":" << read.second;
+    EXPECT_EQ(read.dayOfWeek, local.tm_wday);
+}
+
+TEST(LinuxClockTest, ReadsBelowTheMillisecond) {
+    LinuxPlatform system;
+    bool sawSubMillisecond = false;
+    for (int i = 0; i < 100 && !sawSubMillisecond; ++i) {
+        sawSubMillisecond = system.readLocalTime() % kUnitsPerMillisecond != 0;
+    }
+    EXPECT_TRUE(sawSubMillisecond);
+}
+
+}  // namespace
+}  // namespace quarnel

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace quarnel::testing {
+
+// A platform double: a clock that moves only when told, an in-memory file
+// system, a configurable process table, and a log of every call that reaches
+// the system, in order, as readable lines.
+class RecordingPlatform : public Platform {
+  public:
+    // --- what the double answers ---
+    TimeCount now = toTimeCount({2021, 3, 5, 5, 9, 7, 3, 42});
+    Refusal refuseSetWith;  // a set fails with this reason when present
+    std::map<std::string, std::vector<ProcessId>> processes;  // file name -> ids
+    std::map<std::string, FileVersion> versions;              // path -> version
+    std::map<std::string, std::string> files;                 // path -> contents
+    Refusal refuseReplaceWith;
+    std::string workingDirectory = "/home/op";
+
+    // --- what reached it ---
+    std::vector<std::string> calls;
+    std::vector<std::int64_t> appliedShifts;  // successful sets only
+
+    TimeCount readLocalTime() override { return now; }
+
+    Refusal shiftLocalTime(std::int64_t shift) override {
+        calls.push_back("shiftLocalTime " + std::to_string(shift));
+        if (refuseSetWith) {
+            return refuseSetWith;
+        }
+        now += shift;
+        appliedShifts.push_back(shift);
+        return std::nullopt;
+    }
+
+    void controlService(TKeeperAction action, bool verbose, const std::string& name) override {
+        calls.push_back(std::string("controlService ") +
+                        (action == TKeeperAction::Stop ? "stop" : "start") +
+                        (verbose ? " verbose" : "") + " [" + name + "]");
+    }
+
+    std::vector<ProcessId> findProcessesByFileName(const std::string& fileName) override {
+        calls.push_back("findProcessesByFileName [" + fileName + "]");
+        const auto found = processes.find(fileName);
+        return found == processes.end() ? std::vector<ProcessId>{} : found->second;
+    }
+
+    void terminateProcess(ProcessId id) override {
+        calls.push_back("terminateProcess " + std::to_string(id));
+    }
+
+    void launchProgram(const std::string& path, const std::string& parameters) override {
+        calls.push_back("launchProgram [" + path + "] [" + parameters + "]");
+    }
+
+    void openDocument(const std::string& target) override {
+        calls.push_back("openDocument [" + target + "]");
+    }
+
+    std::optional<FileVersion> readFileVersion(const std::string& path) override {
+        const auto found = versions.find(path);
+        if (found == versions.end()) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+
+    std::string currentDirectory() override { return workingDirectory; }
+
+    std::optional<std::string> readFile(const std::string& path) override {
+        const auto found = files.find(path);
+        if (found == files.end()) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+
+    Refusal replaceFile(const std::string& path, const std::string& contents) override {
+        calls.push_back("replaceFile [" + path + "]");
+        if (refuseReplaceWith) {
+            return refuseReplaceWith;
+        }
+        files[path] = contents;
+        return std::nullopt;
+    }
+};
+
+}  // namespace quarnel::testing
