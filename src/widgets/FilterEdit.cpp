@@ -31,6 +31,8 @@ FilterEdit::FilterEdit(QWidget* parent) : QLineEdit(parent) {
     auto* filter = new CharacterFilter(this);
     filter->setParent(this);
     setValidator(filter);
+    // textEdited comes just before textChanged, and only for the user's edits.
+    connect(this, &QLineEdit::textEdited, this, [this] { m_userEditing = true; });
     connect(this, &QLineEdit::textChanged, this, &FilterEdit::onTextChanged);
     connect(this, &QLineEdit::editingFinished, this, &FilterEdit::onEditingFinished);
 }
@@ -57,10 +59,10 @@ QString FilterEdit::filtered(const QString& text) const {
     return kept;
 }
 
-// The validator does not see text set from code; such text is recognised by
-// the modified flag, which setText() clears and typing sets.
+// The validator does not see text set from code, so that text is filtered here.
 void FilterEdit::onTextChanged(const QString& text) {
-    if (isModified()) {
+    if (m_userEditing) {
+        m_userEditing = false;
         return;  // typing: reported on confirmation
     }
     const QString kept = filtered(text);
@@ -72,7 +74,6 @@ void FilterEdit::onTextChanged(const QString& text) {
 }
 
 void FilterEdit::onEditingFinished() {
-    setModified(false);
     reportIfChanged();
 }
 

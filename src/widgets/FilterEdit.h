@@ -36,4 +36,5 @@ class FilterEdit : public QLineEdit {
 
     QString m_allowed;
     QString m_lastReported;
+    bool m_userEditing = false;
 };

@@ -1,1 +1,287 @@
+#include <gmock/gmock.h>
 
+#include <QWheelEvent>
+#include <QtTest/QTest>
+
+#include "clock/TimeCount.h"
+#include "support/WindowFixture.h"
+
+namespace quarnel::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+constexpr QRgb kRed = 0xFFFF0000;
+constexpr QRgb kBlue = 0xFF0000FF;
+
+QRgb textColour(const QLineEdit* edit) {
+    return edit->palette().color(QPalette::Text).rgba();
+}
+
+void click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void turnWheel(QWidget* widget, int delta) {
+    const QPointF centre = QRectF(widget->rect()).center();
+    QWheelEvent event(centre, widget->mapToGlobal(centre), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+class TimeshiftTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        os.now = toTimeCount({2021, 12, 0, 31, 23, 59, 59, 950});
+        build();
+    }
+};
+
+TEST_F(TimeshiftTest, StepButtonsAndWheelShowTheShiftAtOnce) {
+    QStringList shown;
+    for (int i = 0; i < 3; ++i) {
+        click(form->btnPlus);
+        shown << form->edAlign->text();
+    }
+    EXPECT_EQ(shown, QStringList({"0,1", "0,2", "0,3"}));
+
+    click(form->btnResetAlign);
+    shown.clear();
+    for (int i = 0; i < 6; ++i) {
+        turnWheel(form->edAlign, 120);
+        shown << form->edAlign->text();
+    }
+    EXPECT_EQ(shown, QStringList({"0,1", "0,1", "0,2", "0,2", "0,3", "0,3"}));
+    EXPECT_EQ(unit.AlignShift, 3'000'000);
+
+    turnWheel(form->edAlign, -15);  // any size of step counts as one
+    EXPECT_EQ(unit.AlignShift, 2'500'000);
+    turnWheel(form->edAlign, 0);
+    EXPECT_EQ(unit.AlignShift, 2'500'000);
+}
+
+TEST_F(TimeshiftTest, TwoStepsAndOneWheelStepMakeAQuarterShownRoundedUp) {
+    click(form->btnPlus);
+    click(form->btnPlus);
+    turnWheel(form->edAlign, 120);
+    EXPECT_EQ(unit.AlignShift, 2'500'000);
+    EXPECT_EQ(form->edAlign->text(), "0,3");
+}
+
+TEST_F(TimeshiftTest, TheShiftsColourFollowsAtTheNextTick) {
+    form->Timer1Timer();
+    EXPECT_EQ(textColour(form->edAlign), kBlue);
+
+    click(form->btnMinus);
+    EXPECT_EQ(form->edAlign->text(), "-0,1");
+    EXPECT_EQ(textColour(form->edAlign), kBlue) << "the colour waits for the tick";
+    form->Timer1Timer();
+    EXPECT_EQ(textColour(form->edAlign), kRed);
+
+    click(form->btnResetAlign);
+    EXPECT_EQ(form->edAlign->text(), "0,0");
+    form->Timer1Timer();
+    EXPECT_EQ(textColour(form->edAlign), kBlue);
+}
+
+TEST_F(TimeshiftTest, ThreeDownThreeUpIsExactlyZeroAndBlue) {
+    for (QAbstractButton* b : {form->btnMinus, form->btnMinus, form->btnMinus, form->btnPlus,
+                               form->btnPlus, form->btnPlus}) {
+        click(b);
+    }
+    form->Timer1Timer();
+    EXPECT_EQ(unit.AlignShift, 0);
+    EXPECT_EQ(form->edAlign->text(), "0,0");
+    EXPECT_EQ(textColour(form->edAlign), kBlue);
+    EXPECT_EQ(form->edNew->text(), form->edCurrent->text());
+}
+
+TEST_F(TimeshiftTest, TheTickShowsCurrentAndNewTimeAndTheTotal) {
+    click(form->btnPlus);
+    form->Timer1Timer();
+    EXPECT_EQ(form->edCurrent->text(), "31.12.2021 23.59.59,950");
+    EXPECT_EQ(form->edNew->text(), "01.01.2022 00.00.00,050");
+    EXPECT_EQ(form->edCurRunShift->text(), "0,0");
+    EXPECT_EQ(textColour(form->edCurRunShift), kBlue);
+    EXPECT_THAT(os.calls, IsEmpty()) << "no set without a request";
+}
+
+TEST_F(TimeshiftTest, TwentyThreeStepsMoveTheClockByExactly2_3Seconds) {
+    os.now = toTimeCount({2021, 6, 0, 1, 12, 0, 10, 0});
+    for (int i = 0; i < 23; ++i) {
+        click(form->btnPlus);
+    }
+    click(form->btnSet);
+    form->Timer1Timer();
+    EXPECT_EQ(form->edNew->text(), "01.06.2021 12.00.12,300");
+    EXPECT_EQ(form->edAlign->text(), "2,3");
+    EXPECT_THAT(os.appliedShifts, ElementsAre(23'000'000));
+}
+
+TEST_F(TimeshiftTest, TwoSetRequestsBeforeATickMakeOneSet) {
+    click(form->btnPlus);
+    click(form->btnSet);
+    click(form->btnSet);
+    EXPECT_THAT(os.calls, IsEmpty()) << "the set waits for the tick";
+
+    form->Timer1Timer();
+    form->Timer1Timer();
+    EXPECT_THAT(os.calls, ElementsAre("shiftLocalTime 1000000"));
+    EXPECT_EQ(unit.RunningShift, -1'000'000);
+    EXPECT_EQ(form->edCurRunShift->text(), "0,1");
+}
+
+TEST_F(TimeshiftTest, ASetShowsTheTimeBeforeItAndTheNextTickTheMovedClock) {
+    click(form->btnPlus);
+    click(form->btnSet);
+    form->Timer1Timer();
+    EXPECT_EQ(form->edCurrent->text(), "31.12.2021 23.59.59,950");
+    form->Timer1Timer();
+    EXPECT_EQ(form->edCurrent->text(), "01.01.2022 00.00.00,050");
+}
+
+TEST_F(TimeshiftTest, ResetAfterEachSetClearsTheShiftOnlyWhenChecked) {
+    click(form->btnPlus);
+    click(form->btnSet);
+    form->Timer1Timer();
+    EXPECT_EQ(unit.AlignShift, 1'000'000);
+
+    form->cbResetAfterEachSet->setChecked(true);
+    click(form->btnSet);
+    form->Timer1Timer();
+    EXPECT_EQ(unit.AlignShift, 0);
+    EXPECT_EQ(form->edAlign->text(), "0,0");
+    EXPECT_THAT(os.appliedShifts, ElementsAre(1'000'000, 1'000'000));
+}
+
+TEST_F(TimeshiftTest, ResetUndoesTheAppliedTotalAndAcceptKeepsIt) {
+    const TimeCount start = os.now;
+    unit.AlignShift = 5'000'000;
+    click(form->btnSet);
+    form->Timer1Timer();
+    unit.AlignShift = -2'000'000;
+    click(form->btnSet);
+    form->Timer1Timer();
+    EXPECT_EQ(form->edCurRunShift->text(), "0,3");
+    EXPECT_EQ(textColour(form->edCurRunShift), kBlue);
+
+    click(form->btnSetOrigin);
+    EXPECT_EQ(os.now, start) << "RESET moves back by exactly 300 ms";
+    EXPECT_EQ(unit.RunningShift, 0);
+    EXPECT_EQ(form->edCurRunShift->text(), "0,3") << "RESET writes no widget";
+    form->Timer1Timer();
+    EXPECT_EQ(form->edCurRunShift->text(), "0,0");
+
+    unit.AlignShift = -5'000'000;
+    click(form->btnSet);
+    form->Timer1Timer();
+    EXPECT_EQ(form->edCurRunShift->text(), "-0,5");
+    EXPECT_EQ(textColour(form->edCurRunShift), kRed);
+    click(form->btnAcceptTimeShift);
+    EXPECT_EQ(os.now, start - 5'000'000) << "ACCEPT leaves the clock where it is";
+    EXPECT_EQ(unit.RunningShift, 0);
+    EXPECT_EQ(unit.AlignShift, -5'000'000);
+    EXPECT_EQ(os.calls.back(), "shiftLocalTime 0");
+}
+
+TEST_F(TimeshiftTest, ResetBeforeThePendingSetIsCarriedOutLeavesTheRequest) {
+    unit.AlignShift = 5'000'000;
+    click(form->btnSet);
+    form->Timer1Timer();
+    unit.AlignShift = 1'000'000;
+    click(form->btnSet);
+    click(form->btnSetOrigin);
+    EXPECT_TRUE(unit.SetPending);
+    form->Timer1Timer();
+    EXPECT_THAT(os.calls, ElementsAre("shiftLocalTime 5000000", "shiftLocalTime -5000000",
+                                      "shiftLocalTime 1000000"));
+    EXPECT_EQ(unit.RunningShift, -1'000'000);
+}
+
+TEST_F(TimeshiftTest, ARefusedSetIsReportedAndNotBooked) {
+    os.refuseSetWith = "Operation not permitted";
+    form->cbResetAfterEachSet->setChecked(true);
+    click(form->btnPlus);
+    click(form->btnSet);
+
+    // A real tick comes through the event loop, where the application object
+    // turns the exception into the error box.
+    form->Timer1.setInterval(1);
+    QTRY_COMPARE(errorBoxes.size(), 1);
+    form->Timer1.setInterval(0);
+    EXPECT_EQ(errorBoxes.front(), "The clock could not be set: Operation not permitted.");
+    EXPECT_EQ(unit.RunningShift, 0);
+    EXPECT_EQ(unit.AlignShift, 1'000'000) << "the shift is kept for another try";
+    EXPECT_FALSE(unit.SetPending);
+    EXPECT_EQ(form->edCurrent->text(), "31.12.2021 23.59.59,950") << "the displays still refresh";
+
+    unit.RunningShift = -3'000'000;
+    for (QAbstractButton* button : {form->btnSetOrigin, form->btnAcceptTimeShift}) {
+        click(button);
+        EXPECT_EQ(unit.RunningShift, -3'000'000);
+    }
+    EXPECT_EQ(errorBoxes.size(), 3);
+}
+
+TEST_F(TimeshiftTest, RefreshIntervalFollowsTheConfirmedText) {
+    form->edRefreshTime->setText("250");
+    EXPECT_EQ(form->Timer1.interval(), 250);
+
+    form->edRefreshTime->setText("-12a5");  // only digits get in, from code too
+    EXPECT_EQ(form->edRefreshTime->text(), "125");
+    EXPECT_EQ(form->Timer1.interval(), 125);
+
+    form->edRefreshTime->setFocus();
+    form->edRefreshTime->selectAll();
+    QTest::keyClicks(form->edRefreshTime, "7x0");
+    EXPECT_EQ(form->edRefreshTime->text(), "70");
+    EXPECT_EQ(form->Timer1.interval(), 125) << "typing alone changes nothing";
+    QTest::keyClick(form->edRefreshTime, Qt::Key_Return);
+    EXPECT_EQ(form->Timer1.interval(), 70);
+}
+
+TEST_F(TimeshiftTest, ConfirmingAnEmptyOrTooLargeRefreshShowsTheErrorAndKeepsTheInterval) {
+    form->edRefreshTime->setFocus();
+    for (const char* typed : {"", "2147483648"}) {
+        form->edRefreshTime->selectAll();
+        QTest::keyClick(form->edRefreshTime, Qt::Key_Backspace);
+        QTest::keyClicks(form->edRefreshTime, typed);
+        QTest::keyClick(form->edRefreshTime, Qt::Key_Return);
+    }
+    EXPECT_EQ(errorBoxes, QStringList({"'' ist kein gültiger Integerwert.",
+                                       "'2147483648' ist kein gültiger Integerwert."}));
+    EXPECT_EQ(form->Timer1.interval(), 500);
+    EXPECT_TRUE(form->Timer1.isTicking());
+}
+
+TEST_F(TimeshiftTest, RefreshZeroFreezesTheDisplaysAndAPendingSetWaits) {
+    form->edRefreshTime->setText("0");
+    EXPECT_FALSE(form->Timer1.isTicking());
+    click(form->btnPlus);
+    click(form->btnSet);
+    QTest::qWait(50);
+    EXPECT_THAT(os.calls, IsEmpty());
+    EXPECT_EQ(form->edCurrent->text(), "10.01.2020 13:52:45,123");
+
+    form->edRefreshTime->setText("1");
+    QTRY_COMPARE(os.calls.size(), std::size_t{1});
+    form->edRefreshTime->setText("0");
+}
+
+TEST_F(TimeshiftTest, ConfirmingTheIntervalInForceDoesNotRestartTheTimer) {
+    form->edRefreshTime->setText("10000");
+    QTest::qWait(50);
+    form->edRefreshTime->setText("010000");  // another text, the same interval
+    EXPECT_LE(form->Timer1.remainingTime(), 9950) << "a restart would begin the period anew";
+}
+
+TEST_F(TimeshiftTest, AShiftIsShownWithTheUsersDecimalSeparator) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    click(form->btnPlus);
+    EXPECT_EQ(form->edAlign->text(), "0.1");
+}
+
+}  // namespace
+}  // namespace quarnel::testing
