@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Quarnel needs to build, run and test.
+# Usage: scripts/setup-debian.sh [run|test]   (default: test, the full set)
+set -euo pipefail
+
+build=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools libgl-dev
+       libx11-dev libgtest-dev libgmock-dev googletest libqrencode-dev)
+display=(xvfb xauth x11-utils xdotool imagemagick fonts-liberation2)
+testing=(xclip util-linux g++-mingw-w64-x86-64-posix wine wine64)
+
+case "${1:-test}" in
+    run) wanted=("${build[@]}" "${display[@]}") ;;
+    test) wanted=("${build[@]}" "${display[@]}" "${testing[@]}") ;;
+    *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
+        missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing Debian packages: ${missing[*]}" >&2
+    echo "Run this command as root, or install them with: sudo apt-get install ${missing[*]}" >&2
+    exit 1
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds Quarnel and runs its whole test suite: logic, platform and window
+# tests, the end-to-end tests of the real program on a virtual display, and
+# the Windows build's tests under Wine. Exits non-zero when anything fails.
+set -euo pipefail
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$repo"
+
+# Nothing here may move the real clock; compare it with elapsed time at the end.
+clock_before=$(date +%s)
+started=$SECONDS
+
+scripts/setup-debian.sh test
+cmake --preset dev -G "Unix Makefiles"
+cmake --build build/dev -j"$(nproc)"
+
+status=0
+ctest --test-dir build/dev --output-on-failure -j"$(nproc)" || status=1
+
+if [ -x tools/windows/run-tests.sh ]; then
+    tools/windows/run-tests.sh || status=1
+fi
+
+clock_drift=$(( $(date +%s) - clock_before - (SECONDS - started) ))
+if [ "${clock_drift#-}" -gt 2 ]; then
+    echo "The real clock moved by about ${clock_drift} s during the tests." >&2
+    status=1
+fi
+exit $status
