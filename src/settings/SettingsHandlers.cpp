@@ -42,6 +42,8 @@ QString refreshText(const IniDocument& settings, const FilterEdit& edit) {
     const QString stored = QString::fromStdString(
         settings.read("Timing", "Refresh").value_or(std::string(kDefaultRefresh)));
     const QString digits = edit.filtered(stored);
+    // On digits alone the file's integer rules and the strict conversion of
+    // the interval agree: at least one digit, at most 2147483647.
     const bool usable = quarnel::parseIniInteger(digits.toStdString()).has_value();
     return usable ? digits : QString::fromUtf8(kDefaultRefresh.data(), kDefaultRefresh.size());
 }
