@@ -12,14 +12,26 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     TabbedForm = this;
     setupUi(this);
     connect(&Timer1, &IntervalTimer::timeout, this, &TTabbedForm::Timer1Timer);
+    LoadSettings();
 
     FormCreate();
 }
 
 bool TTabbedForm::event(QEvent* event) {
+    if (event->type() == QEvent::Close) {
+        // The window closes only once FormClose has finished: when it throws
+        // (a settings file that cannot be written) the event stays refused.
+        event->ignore();
+        FormClose();
+        return QWidget::event(event);
+    }
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::WindowActivate) {
         FormActivate();
+    } else if (event->type() == QEvent::Show && !event->spontaneous()) {
+        // Spontaneous shows come from the window system (a restore from the
+        // task bar); the saved position is for the program's own show only.
+        FormShow();
     }
     return handled;
 }
@@ -27,6 +39,10 @@ bool TTabbedForm::event(QEvent* event) {
 void TTabbedForm::FormCreate() {
     TabControl1->setCurrentWidget(tabItemSetup);
     showAlignShift();
+}
+
+void TTabbedForm::FormShow() {
+    LoadWindowPosition();
 }
 
 void TTabbedForm::FormActivate() {
@@ -46,4 +62,8 @@ void TTabbedForm::TabControl1Change() {
         return;
     }
     unit.ActiveTabIndex = TabControl1->currentIndex();
+}
+
+void TTabbedForm::FormClose() {
+    SaveSettings();
 }

@@ -20,7 +20,9 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
   public slots:
     // Window (app/)
     void FormCreate();
+    void FormShow();
     void FormActivate();
+    void FormClose();
     void TabControl1Change();
 
     // Timeshift tab and clock engine (clock/)
@@ -37,6 +39,11 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
   public:
     // Clock engine (clock/)
     void RevertRunningShift();
+
+    // Settings file (settings/)
+    void LoadSettings();
+    void LoadWindowPosition();
+    void SaveSettings();
 
   protected:
     // Maps the toolkit's window events to the Form handlers.

@@ -23,11 +23,11 @@ TEST_F(WindowTest, HasTheFixedFrameWithFourTabsInOrder) {
 }
 
 TEST_F(WindowTest, CreationShowsSetupThenFirstActivationRestoresTheSavedTab) {
-    unit.ActiveTabIndex = 3;
+    givenSettingsFile("[Program]\nActiveTAB=3\n");
     TTabbedForm& window = build();
     EXPECT_EQ(window.TabControl1->currentWidget(), window.tabItemSetup);
     EXPECT_EQ(window.edAlign->text(), "0,0");
-    EXPECT_EQ(window.Timer1.interval(), 500);
+    EXPECT_EQ(window.Timer1.interval(), 1000);
     EXPECT_TRUE(window.Timer1.isTicking());
 
     window.FormActivate();
@@ -50,7 +50,7 @@ TEST_F(WindowTest, LaterActivationsKeepTheTabAndUserChoicesAreRecorded) {
 TEST_F(WindowTest, ASavedTabIndexThatNamesNoTabOpensTheTimeshiftTab) {
     for (const int index : {-1, 4, 99}) {
         unit = UnitState{};
-        unit.ActiveTabIndex = index;
+        givenSettingsFile("[Program]\nActiveTAB=" + std::to_string(index) + "\n");
         TTabbedForm& window = build();
         window.FormActivate();
         EXPECT_EQ(window.TabControl1->currentIndex(), 0) << index;
@@ -58,7 +58,7 @@ TEST_F(WindowTest, ASavedTabIndexThatNamesNoTabOpensTheTimeshiftTab) {
 }
 
 TEST_F(WindowTest, ActivatingTheShownWindowRestoresTheTab) {
-    unit.ActiveTabIndex = 1;
+    givenSettingsFile("[Program]\nActiveTAB=1\n");
     TTabbedForm& window = build();
     window.show();
     window.activateWindow();

@@ -50,6 +50,12 @@ class WindowTest : public ::testing::Test {
         return *form;
     }
 
+    // The settings file in the double's current directory.
+    std::string settingsPath() const {
+        return fileInDirectory(os.workingDirectory, IniFileName.toStdString());
+    }
+    void givenSettingsFile(const std::string& contents) { os.files[settingsPath()] = contents; }
+
     RecordingPlatform os;
     QStringList errorBoxes;
     std::unique_ptr<TTabbedForm> form;

@@ -6,8 +6,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "platform/linux/LinuxPlatform.h"
 
@@ -22,6 +20,16 @@ mode_t currentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
+}
+
+// A replaced file keeps its permissions (a private file stays private); a new
+// one gets the usual rights.
+mode_t modeForReplacing(const std::string& path) {
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        return existing.st_mode & 07777;
+    }
+    return 0666 & ~currentUmask();
 }
 
 bool writeAll(int fd, const std::string& contents) {
@@ -51,15 +59,27 @@ std::string LinuxPlatform::currentDirectory() {
     return buffer;
 }
 
+// Read with plain system calls: a stream reading a directory throws instead
+// of failing, and whatever cannot be read must count as missing.
 std::optional<std::string> LinuxPlatform::readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
-    std::string contents{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        return std::nullopt;
+    std::string contents;
+    char buffer[65536];
+    ssize_t count = 0;
+    while ((count = ::read(fd, buffer, sizeof buffer)) != 0) {
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        contents.append(buffer, static_cast<std::size_t>(count));
     }
+    ::close(fd);
     return contents;
 }
 
@@ -71,8 +91,8 @@ Refusal LinuxPlatform::replaceFile(const std::string& path, const std::string& c
     if (fd < 0) {
         return systemReason();
     }
-    // mkstemp makes the file private to the user; give it the usual rights.
-    ::fchmod(fd, 0666 & ~currentUmask());
+    // mkstemp makes the file private to the user.
+    ::fchmod(fd, modeForReplacing(path));
 
     const bool written = writeAll(fd, contents) && ::fsync(fd) == 0;
     const std::string writeReason = written ? std::string() : systemReason();

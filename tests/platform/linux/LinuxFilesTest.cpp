@@ -1,5 +1,7 @@
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -23,6 +25,49 @@ class LinuxFilesTest : public ::testing::Test {
         fs::remove_all(directory);
     }
 
+    // Runs a replace in a child process that, when this one is root, drops to
+    // the unprivileged user "nobody", for whom permissions are enforced.
+    // Returns the refusal reason, or "" when the replace succeeded.
+    std::string replaceAsUnprivilegedUser(const std::string& path, const std::string& contents) {
+        int channel[2];
+        if (::pipe(channel) != 0) {
+            ADD_FAILURE() << "no pipe";
+            return {};
+        }
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(channel[0]);
+            constexpr uid_t kNobody = 65534;
+            if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 ||
+                                     ::setuid(kNobody) != 0)) {
+                ::_exit(2);
+            }
+            const std::string reason = system.replaceFile(path, contents).value_or("");
+            const bool sent = ::write(channel[1], reason.data(), reason.size()) ==
+                              static_cast<ssize_t>(reason.size());
+            ::_exit(sent ? 0 : 3);
+        }
+        ::close(channel[1]);
+        std::string reason;
+        char buffer[256];
+        for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+            reason.append(buffer, static_cast<std::size_t>(n));
+        }
+        ::close(channel[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+        return reason;
+    }
+
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
+            names.push_back(entry.path().filename());
+        }
+        return names;
+    }
+
     fs::path directory;
     LinuxPlatform system;
 };
@@ -37,15 +82,47 @@ TEST_F(LinuxFilesTest, ReplacesAFileWholeAndLeavesNoTemporaryBehind) {
 }
 
 TEST_F(LinuxFilesTest, ARefusedReplaceKeepsTheOldFileAndSaysWhy) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root writes into read-only directories";
-    }
     const std::string path = directory / "Quarnel.ini";
-    ASSERT_FALSE(system.replaceFile(path, "old"));
-    ::chmod(directory.c_str(), 0500);
+    const std::string old = "[Program]\r\nActiveTAB=3\r\n\xFF\xFE odd bytes\n";
+    ASSERT_FALSE(system.replaceFile(path, old));
+    ::chmod(path.c_str(), 0644);
+    ::chmod(directory.c_str(), 0555);
 
-    EXPECT_EQ(system.replaceFile(path, "new"), "Permission denied");
-    EXPECT_EQ(system.readFile(path), "old");
+    EXPECT_EQ(replaceAsUnprivilegedUser(path, "new"), "Permission denied");
+    EXPECT_EQ(system.readFile(path), old);
+    EXPECT_EQ(entries(), std::vector<std::string>{"Quarnel.ini"});
+}
+
+// Failures that hold for root too: the name taken by a directory, and a
+// directory path that runs through a regular file.
+TEST_F(LinuxFilesTest, ARenameThatFailsLeavesNoTemporaryBehind) {
+    const fs::path taken = directory / "Quarnel.ini";
+    fs::create_directory(taken);
+    std::ofstream(taken / "inside") << "untouched";
+
+    EXPECT_EQ(system.replaceFile(taken, "new"), "Is a directory");
+    EXPECT_EQ(entries(), std::vector<std::string>{"Quarnel.ini"});
+    EXPECT_EQ(system.readFile(taken / "inside"), "untouched");
+}
+
+TEST_F(LinuxFilesTest, ADirectoryPathThroughAFileIsRefused) {
+    std::ofstream(directory / "plain") << "plain";
+    EXPECT_EQ(system.replaceFile(directory / "plain" / "Quarnel.ini", "x"), "Not a directory");
+    EXPECT_EQ(system.readFile(directory / "plain"), "plain");
+}
+
+TEST_F(LinuxFilesTest, AReplacedFileKeepsItsPermissionsAndANewOneFollowsTheUmask) {
+    const std::string kept = directory / "private.ini";
+    ASSERT_FALSE(system.replaceFile(kept, "old"));
+    ::chmod(kept.c_str(), 0600);
+    ASSERT_FALSE(system.replaceFile(kept, "new"));
+    EXPECT_EQ(fs::status(kept).permissions(), fs::perms(0600));
+
+    const mode_t previous = ::umask(022);
+    const std::string fresh = directory / "fresh.ini";
+    ASSERT_FALSE(system.replaceFile(fresh, "new"));
+    ::umask(previous);
+    EXPECT_EQ(fs::status(fresh).permissions(), fs::perms(0644));
 }
 
 TEST_F(LinuxFilesTest, AMissingDirectoryIsRefused) {
@@ -53,8 +130,15 @@ TEST_F(LinuxFilesTest, AMissingDirectoryIsRefused) {
               "No such file or directory");
 }
 
-TEST_F(LinuxFilesTest, AMissingFileReadsAsNothing) {
+TEST_F(LinuxFilesTest, WhatCannotBeReadReadsAsNothing) {
     EXPECT_FALSE(system.readFile(directory / "absent"));
+    EXPECT_FALSE(system.readFile(directory)) << "a directory";
+}
+
+TEST_F(LinuxFilesTest, ReadsEveryByte) {
+    const std::string bytes = std::string("\xFF\xFE\0\r\n", 5) + std::string(200'000, 'x');
+    std::ofstream(directory / "bytes", std::ios::binary) << bytes;
+    EXPECT_EQ(system.readFile(directory / "bytes"), bytes);
 }
 
 }  // namespace

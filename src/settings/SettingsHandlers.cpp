@@ -1,0 +1,135 @@
+// The settings file: read while the window is built and shown, written when
+// it closes. The path is taken from the current directory at every call.
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+#include <algorithm>
+#include <stdexcept>
+
+#include "app/Tabbedtemplate.h"
+#include "clock/IntegerText.h"
+#include "platform/Platform.h"
+#include "settings/IniDocument.h"
+#include "settings/IniEncoding.h"
+#include "settings/WindowPlacement.h"
+
+namespace {
+
+using quarnel::IniDocument;
+
+// A hand-edited count must not keep the start busy for minutes.
+constexpr std::int32_t kMostClips = 10'000;
+constexpr std::string_view kDefaultRefresh = "1000";
+
+std::string settingsPath() {
+    return quarnel::fileInDirectory(quarnel::platform().currentDirectory(),
+                                    IniFileName.toStdString());
+}
+
+// A file that cannot be read counts as missing.
+IniDocument readSettingsFile() {
+    const std::optional<std::string> bytes = quarnel::platform().readFile(settingsPath());
+    return bytes ? IniDocument::parse(quarnel::decodeIniText(*bytes)) : IniDocument{};
+}
+
+QString textOf(const IniDocument& settings, std::string_view section, std::string_view key) {
+    return QString::fromStdString(settings.read(section, key).value_or(std::string()));
+}
+
+// The stored refresh text as the digits-only edit would keep it; a text that
+// leaves no usable interval gives the default instead of stopping the start.
+QString refreshText(const IniDocument& settings, const FilterEdit& edit) {
+    const QString stored = QString::fromStdString(
+        settings.read("Timing", "Refresh").value_or(std::string(kDefaultRefresh)));
+    const QString digits = edit.filtered(stored);
+    // On digits alone the file's integer rules and the strict conversion of
+    // the interval agree: at least one digit, at most 2147483647.
+    const bool usable = quarnel::parseIniInteger(digits.toStdString()).has_value();
+    return usable ? digits : QString::fromUtf8(kDefaultRefresh.data(), kDefaultRefresh.size());
+}
+
+std::vector<quarnel::ScreenArea> screenAreas() {
+    std::vector<quarnel::ScreenArea> areas;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    QList<QScreen*> screens = QGuiApplication::screens();
+    std::stable_partition(screens.begin(), screens.end(),
+                          [primary](const QScreen* screen) { return screen == primary; });
+    for (const QScreen* screen : screens) {
+        const QRect area = screen->availableGeometry();
+        areas.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    return areas;
+}
+
+// The window's size is fixed by the form; only its frame's corner moves.
+void placeWindow(QWidget& window, const IniDocument& settings) {
+    const quarnel::ScreenPoint saved{settings.readInteger("Screen", "Left", 0),
+                                     settings.readInteger("Screen", "Top", 0)};
+    const int titleBarHeight =
+        window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    const quarnel::ScreenPoint position =
+        quarnel::reachableWindowPosition(saved, window.width(), titleBarHeight, screenAreas());
+    window.move(position.x, position.y);
+}
+
+}  // namespace
+
+void TTabbedForm::LoadSettings() {
+    const IniDocument settings = readSettingsFile();
+
+    unit.ActiveTabIndex = settings.readInteger("Program", "ActiveTAB", 0);
+    swPauseActive->setChecked(settings.readBool("Program", "Active", false));
+
+    edServiceName->setText(textOf(settings, "Setup", "Service"));
+    edProgFilePath->setText(textOf(settings, "Setup", "Program"));
+    edProgParams->setText(textOf(settings, "Setup", "Parameter"));
+    swVerboseMode->setChecked(settings.readBool("Setup", "Verbose", false));
+    unit.VerboseFlag = swVerboseMode->isChecked();
+
+    // A text other than the edit's runs its change handler, as typing would.
+    edRefreshTime->setText(refreshText(settings, *edRefreshTime));
+    Timer1.setInterval(quarnel::strToInt(edRefreshTime->text().toStdString()));
+
+    placeWindow(*this, settings);
+    cbResetAfterEachSet->setChecked(settings.readBool("Timing", "ResetAlignToZero", false));
+
+    ListBox1->clear();
+    const std::int32_t clipCount =
+        std::min(settings.readInteger("Clips", "NumOfClips", 0), kMostClips);
+    for (std::int32_t i = 0; i < clipCount; ++i) {
+        ListBox1->addItem(textOf(settings, "Clips", "Clip" + std::to_string(i)));
+    }
+}
+
+// The toolkit has placed the window by now; the saved position wins.
+void TTabbedForm::LoadWindowPosition() {
+    placeWindow(*this, readSettingsFile());
+}
+
+// The whole file is written anew, so keys of earlier runs (clips beyond the
+// current count) disappear; the previous file stays intact when this fails.
+void TTabbedForm::SaveSettings() {
+    IniDocument settings;
+    settings.writeInteger("Program", "ActiveTAB", unit.ActiveTabIndex);
+    settings.writeBool("Program", "Active", swPauseActive->isChecked());
+    settings.write("Setup", "Service", edServiceName->text().toStdString());
+    settings.write("Setup", "Program", edProgFilePath->text().toStdString());
+    settings.write("Setup", "Parameter", edProgParams->text().toStdString());
+    settings.writeBool("Setup", "Verbose", swVerboseMode->isChecked());
+    settings.write("Timing", "Refresh", edRefreshTime->text().toStdString());
+    settings.writeInteger("Screen", "Left", x());
+    settings.writeInteger("Screen", "Top", y());
+    settings.writeInteger("Screen", "Height", height());
+    settings.writeInteger("Screen", "Width", width());
+    settings.writeBool("Timing", "ResetAlignToZero", cbResetAfterEachSet->isChecked());
+    settings.writeInteger("Clips", "NumOfClips", ListBox1->count());
+    for (int i = 0; i < ListBox1->count(); ++i) {
+        settings.write("Clips", "Clip" + std::to_string(i),
+                       ListBox1->item(i)->text().toStdString());
+    }
+
+    const std::string path = settingsPath();
+    if (quarnel::platform().replaceFile(path, settings.serialise())) {
+        throw std::runtime_error("In " + path + " kann nicht geschrieben werden");
+    }
+}

@@ -1,0 +1,54 @@
+#include "settings/IniEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include "settings/IniDocument.h"
+
+namespace quarnel {
+namespace {
+
+// The bytes of UTF-16 text in little-endian order.
+std::string utf16Le(std::u16string_view units) {
+    std::string bytes;
+    for (const char16_t unit : units) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+TEST(IniEncodingTest, KeepsUtf8AndDropsItsByteOrderMark) {
+    EXPECT_EQ(decodeIniText("Clip0=Grüße 🙂"), "Clip0=Grüße 🙂");
+    EXPECT_EQ(decodeIniText("\xEF\xBB\xBF[Setup]"), "[Setup]");
+    EXPECT_EQ(decodeIniText(""), "");
+}
+
+TEST(IniEncodingTest, ReadsUtf16LittleEndianAfterItsByteOrderMark) {
+    const std::string bytes = "\xFF\xFE" + utf16Le(u"[Setup]\r\nService=Zeit\u00E4\u65E5\r\n") +
+                              utf16Le(u"Clip0=\U0001F642\r\n");
+    EXPECT_EQ(decodeIniText(bytes), "[Setup]\r\nService=Zeitä日\r\nClip0=🙂\r\n");
+
+    const IniDocument document = IniDocument::parse(decodeIniText(bytes));
+    EXPECT_EQ(document.read("Setup", "Service"), "Zeitä日");
+}
+
+TEST(IniEncodingTest, ReplacesBrokenUtf16WithTheReplacementCharacter) {
+    const std::string loneHigh = utf16Le(u"a") + "\x3D\xD8" + utf16Le(u"b");
+    const std::string loneLow("\x00\xDC", 2);
+    EXPECT_EQ(decodeIniText("\xFF\xFE" + loneHigh), "a\uFFFDb");
+    EXPECT_EQ(decodeIniText("\xFF\xFE" + loneLow + "x"), "\uFFFD\uFFFD") << "and an odd last byte";
+}
+
+TEST(IniEncodingTest, ReadsBytesThatAreNotUtf8AsWindows1252) {
+    EXPECT_EQ(decodeIniText("Service=Zeitdienst f\xFCr Stra\xDF"
+                            "e \x80\x85\x9F"),
+              "Service=Zeitdienst für Straße €…Ÿ");
+    EXPECT_EQ(decodeIniText("\x81\x8D\x8F\x90\x9D"), "\u0081\u008D\u008F\u0090\u009D");
+    // UTF-8 look-alikes that UTF-8 forbids: an overlong "/" and a surrogate.
+    EXPECT_EQ(decodeIniText("\xC0\xAF"), "À¯");
+    EXPECT_EQ(decodeIniText("\xED\xA0\x80"), "í\u00A0€");
+    EXPECT_EQ(decodeIniText("ab\xC3"), "abÃ") << "a sequence cut short at the end";
+}
+
+}  // namespace
+}  // namespace quarnel

@@ -1,0 +1,339 @@
+#include <gmock/gmock.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QtTest/QTest>
+
+#include "settings/IniDocument.h"
+#include "support/WindowFixture.h"
+
+namespace quarnel::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+// What closing the window writes after a first start without a file, nothing
+// changed, the window not moved and no clips.
+constexpr std::string_view kFirstStartFile =
+    "[Program]\n"
+    "ActiveTAB=0\n"
+    "Active=0\n"
+    "[Setup]\n"
+    "Service=\n"
+    "Program=\n"
+    "Parameter=\n"
+    "Verbose=0\n"
+    "[Timing]\n"
+    "Refresh=1000\n"
+    "ResetAlignToZero=0\n"
+    "[Screen]\n"
+    "Left=0\n"
+    "Top=0\n"
+    "Height=540\n"
+    "Width=400\n"
+    "[Clips]\n"
+    "NumOfClips=0\n";
+
+class SettingsWindowTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        // Tests close windows without running the event loop; keep the
+        // application from being told to quit.
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+    }
+    void TearDown() override {
+        WindowTest::TearDown();
+        QGuiApplication::setQuitOnLastWindowClosed(true);
+    }
+
+    // Closes the window as the user would and returns the file it left.
+    std::string closeAndReadBack() {
+        EXPECT_TRUE(form->close()) << errorBoxes.join('\n').toStdString();
+        return os.files[settingsPath()];
+    }
+
+    // The next start of the program, on the same files.
+    TTabbedForm& restart() {
+        form.reset();
+        unit = UnitState{};
+        return build();
+    }
+
+    QStringList clips() const {
+        QStringList items;
+        for (int i = 0; i < form->ListBox1->count(); ++i) {
+            items << form->ListBox1->item(i)->text();
+        }
+        return items;
+    }
+
+    std::string clipSection() {
+        const std::string file = os.files[settingsPath()];
+        return file.substr(file.find("[Clips]"));
+    }
+};
+
+TEST_F(SettingsWindowTest, WithoutAFileEverySettingHasItsDefault) {
+    TTabbedForm& window = build();
+    window.FormActivate();
+
+    EXPECT_EQ(window.TabControl1->currentIndex(), 0);
+    EXPECT_FALSE(window.swPauseActive->isChecked());
+    EXPECT_FALSE(window.swVerboseMode->isChecked());
+    EXPECT_FALSE(unit.VerboseFlag);
+    EXPECT_FALSE(window.cbResetAfterEachSet->isChecked());
+    EXPECT_EQ(window.edServiceName->text(), "");
+    EXPECT_EQ(window.edProgFilePath->text(), "");
+    EXPECT_EQ(window.edProgParams->text(), "");
+    EXPECT_EQ(window.edRefreshTime->text(), "1000");
+    EXPECT_EQ(window.Timer1.interval(), 1000) << "the form's 500 is replaced";
+    EXPECT_EQ(window.pos(), QPoint(0, 0));
+    EXPECT_EQ(window.size(), QSize(400, 540));
+    EXPECT_THAT(clips(), ElementsAre()) << "the form's sample lines are removed";
+    EXPECT_THAT(errorBoxes, ElementsAre());
+}
+
+TEST_F(SettingsWindowTest, AFirstStartWithNothingChangedWritesTheDocumentedFile) {
+    build().show();
+    EXPECT_EQ(closeAndReadBack(), kFirstStartFile);
+    EXPECT_THAT(os.calls, ElementsAre("replaceFile [/home/op/Quarnel.ini]"));
+}
+
+TEST_F(SettingsWindowTest, ClipsAreStoredAsACountAndOneKeyEach) {
+    TTabbedForm& window = build();
+    window.ListBox1->addItems({"CQ CQ de DL1ABC", "73"});
+    closeAndReadBack();
+    EXPECT_EQ(clipSection(), "[Clips]\nNumOfClips=2\nClip0=CQ CQ de DL1ABC\nClip1=73\n");
+}
+
+TEST_F(SettingsWindowTest, EveryStoredValueIsLoadedAndWrittenBackUnchanged) {
+    const std::string file =
+        "[Program]\nActiveTAB=2\nActive=1\n"
+        "[Setup]\nService=W32Time\nProgram=C:\\Tools\\sync.exe\nParameter=/quiet /x=1\nVerbose=1\n"
+        "[Timing]\nRefresh=250\nResetAlignToZero=1\n"
+        "[Screen]\nLeft=120\nTop=80\nHeight=540\nWidth=400\n"
+        "[Clips]\nNumOfClips=2\nClip0=CQ DL1ABC\nClip1=\n";
+    givenSettingsFile(file);
+    TTabbedForm& window = build();
+
+    EXPECT_TRUE(window.swPauseActive->isChecked());
+    EXPECT_EQ(window.edServiceName->text(), "W32Time");
+    EXPECT_EQ(window.edProgFilePath->text(), "C:\\Tools\\sync.exe");
+    EXPECT_EQ(window.edProgParams->text(), "/quiet /x=1");
+    EXPECT_TRUE(window.swVerboseMode->isChecked());
+    EXPECT_TRUE(unit.VerboseFlag);
+    EXPECT_EQ(window.edRefreshTime->text(), "250");
+    EXPECT_EQ(window.Timer1.interval(), 250);
+    EXPECT_TRUE(window.cbResetAfterEachSet->isChecked());
+    EXPECT_EQ(window.pos(), QPoint(120, 80));
+    EXPECT_THAT(clips(), ElementsAre("CQ DL1ABC", ""));
+    window.FormActivate();
+    EXPECT_EQ(window.TabControl1->currentIndex(), 2);
+
+    EXPECT_EQ(closeAndReadBack(), file);
+}
+
+TEST_F(SettingsWindowTest, TheTabTheUserChoseLastIsSaved) {
+    givenSettingsFile("[Program]\nActiveTAB=2\n");
+    TTabbedForm& window = build();
+    window.FormActivate();
+    window.TabControl1->setCurrentIndex(1);
+    EXPECT_THAT(closeAndReadBack(), HasSubstr("[Program]\nActiveTAB=1\n"));
+}
+
+TEST_F(SettingsWindowTest, VerboseIsOnForEveryNonZeroInteger) {
+    const std::pair<const char*, bool> cases[] = {{"abc", false}, {"2", true},  {"0x1", true},
+                                                  {"-1", true},   {"0", false}, {"", false}};
+    for (const auto& [stored, on] : cases) {
+        unit = UnitState{};
+        givenSettingsFile(std::string("[Setup]\nVerbose=") + stored + "\n");
+        TTabbedForm& window = build();
+        EXPECT_EQ(window.swVerboseMode->isChecked(), on) << stored;
+        EXPECT_EQ(unit.VerboseFlag, on) << stored;
+    }
+}
+
+TEST_F(SettingsWindowTest, TheClipCountDecidesHowManyItemsAreRead) {
+    const std::pair<const char*, QStringList> cases[] = {
+        {"NumOfClips=3\nClip0=a\n", {"a", "", ""}},
+        {"NumOfClips=-1\nClip0=a\n", {}},
+        {"NumOfClips=1\nClip0=a\nClip1=b\n", {"a"}},
+        {"NumOfClips=abc\nClip0=a\n", {}},
+        {"Clip0=a\n", {}},
+    };
+    for (const auto& [section, items] : cases) {
+        givenSettingsFile(std::string("[Clips]\n") + section);
+        build();
+        EXPECT_EQ(clips(), items) << section;
+    }
+}
+
+TEST_F(SettingsWindowTest, AHandEditedHugeCountReadsTenThousandClipsAtMost) {
+    givenSettingsFile("[Clips]\nNumOfClips=2147483647\nClip9999=last\nClip10000=beyond\n");
+    TTabbedForm& window = build();
+    ASSERT_EQ(window.ListBox1->count(), 10'000);
+    EXPECT_EQ(window.ListBox1->item(9'999)->text(), "last");
+}
+
+TEST_F(SettingsWindowTest, FiveClipsSavedAfterEightLeaveOnlyFiveKeys) {
+    std::string clipKeys = "[Clips]\nNumOfClips=8\n";
+    for (int i = 0; i < 8; ++i) {
+        clipKeys += "Clip" + std::to_string(i) + "=c" + std::to_string(i) + "\n";
+    }
+    givenSettingsFile(clipKeys);
+    TTabbedForm& window = build();
+    for (int i = 0; i < 3; ++i) {
+        delete window.ListBox1->takeItem(window.ListBox1->count() - 1);
+    }
+    closeAndReadBack();
+    EXPECT_EQ(clipSection(),
+              "[Clips]\nNumOfClips=5\nClip0=c0\nClip1=c1\nClip2=c2\nClip3=c3\nClip4=c4\n");
+}
+
+TEST_F(SettingsWindowTest, TheStoredSizeIsIgnored) {
+    givenSettingsFile("[Screen]\nLeft=10\nTop=10\nHeight=100\nWidth=100\n");
+    TTabbedForm& window = build();
+    EXPECT_EQ(window.size(), QSize(400, 540));
+    window.show();
+    EXPECT_EQ(window.size(), QSize(400, 540));
+    EXPECT_THAT(closeAndReadBack(), HasSubstr("Height=540\nWidth=400\n"));
+}
+
+struct RefreshCase {
+    const char* stored;
+    const char* shown;
+    int interval;
+};
+
+// A stored text the interval cannot be taken from no longer stops the start:
+// the default is used, without a message.
+TEST_F(SettingsWindowTest, TheStoredRefreshPassesTheDigitsFilterOrFallsBackToTheDefault) {
+    const RefreshCase cases[] = {
+        {"-250", "250", 250},         {"0", "0", 0},
+        {" 2 5 0 ms", "250", 250},    {"1000", "1000", 1000},
+        {"abc", "1000", 1000},        {"", "1000", 1000},
+        {"2147483648", "1000", 1000}, {"2147483647", "2147483647", 2147483647},
+    };
+    for (const RefreshCase& c : cases) {
+        givenSettingsFile(std::string("[Timing]\nRefresh=") + c.stored + "\n");
+        TTabbedForm& window = build();
+        EXPECT_EQ(window.edRefreshTime->text(), c.shown) << c.stored;
+        EXPECT_EQ(window.Timer1.interval(), c.interval) << c.stored;
+        EXPECT_EQ(window.Timer1.isTicking(), c.interval != 0) << c.stored;
+    }
+    EXPECT_THAT(errorBoxes, ElementsAre());
+}
+
+TEST_F(SettingsWindowTest, ConfirmingAnUnusableRefreshWhileRunningStillShowsTheError) {
+    givenSettingsFile("[Timing]\nRefresh=abc\n");
+    TTabbedForm& window = build();
+    QTest::keyClick(window.edRefreshTime, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(window.edRefreshTime, Qt::Key_Backspace);
+    QTest::keyClick(window.edRefreshTime, Qt::Key_Return);
+
+    EXPECT_THAT(errorBoxes, ElementsAre("'' ist kein gültiger Integerwert."));
+    EXPECT_EQ(window.Timer1.interval(), 1000);
+    EXPECT_THAT(closeAndReadBack(), HasSubstr("[Timing]\nRefresh=\n")) << "stored as typed";
+    EXPECT_EQ(restart().Timer1.interval(), 1000);
+}
+
+TEST_F(SettingsWindowTest, AFailedSaveKeepsTheOldFileAndTheWindowOpen) {
+    const std::string old =
+        "[Program]\r\nActiveTAB=3\r\n[Clips]\r\nNumOfClips=1\r\nClip0=keep me\r\n";
+    givenSettingsFile(old);
+    TTabbedForm& window = build();
+    window.show();
+    window.ListBox1->clear();
+    os.refuseReplaceWith = "Permission denied";
+
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_THAT(errorBoxes, ElementsAre("In /home/op/Quarnel.ini kann nicht geschrieben werden."));
+    EXPECT_EQ(os.files[settingsPath()], old);
+
+    os.refuseReplaceWith.reset();
+    EXPECT_THAT(closeAndReadBack(), HasSubstr("NumOfClips=0\n"));
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(SettingsWindowTest, TextsComeBackExactlyAsTheyWereWritten) {
+    const QString longClip = QString("0123456789").repeated(300);
+    const QStringList written = {longClip,        "  blanks on both sides  ",
+                                 "\"in quotes\"", "Grüße Привет 日本 🙂",
+                                 "a=b;c",         ""};
+    TTabbedForm& window = build();
+    window.edServiceName->setText(" W32Time ");
+    window.edProgFilePath->setText("\"C:\\Program Files\\Sync\\sync.exe\"");
+    window.edProgParams->setText("-server=\"ptb.de\" ");
+    window.ListBox1->addItems(written);
+    EXPECT_THAT(closeAndReadBack(), HasSubstr("Clip3=Grüße Привет 日本 🙂\n"))
+        << "UTF-8 text";
+
+    TTabbedForm& next = restart();
+    EXPECT_EQ(next.edServiceName->text(), " W32Time ");
+    EXPECT_EQ(next.edProgFilePath->text(), "\"C:\\Program Files\\Sync\\sync.exe\"");
+    EXPECT_EQ(next.edProgParams->text(), "-server=\"ptb.de\" ");
+    EXPECT_EQ(clips(), written);
+}
+
+TEST_F(SettingsWindowTest, FilesWrittenByTheWindowsProfileFunctionsAreRead) {
+    const std::string utf16 = std::string("\xFF\xFE[\0s\0e\0t\0u\0p\0]\0\r\0\n\0", 20) +
+                              std::string("s\0e\0r\0v\0i\0c\0e\0=\0\xE4\0\r\0\n\0", 22);
+    const std::pair<std::string, QString> cases[] = {
+        {utf16, "ä"},
+        {"[Setup]\r\nService=f\xFCr\r\n", "für"},
+        {"\xEF\xBB\xBF[Setup]\nService=f\xC3\xBCr\n", "für"},
+    };
+    for (const auto& [file, service] : cases) {
+        givenSettingsFile(file);
+        EXPECT_EQ(build().edServiceName->text(), service);
+    }
+}
+
+TEST_F(SettingsWindowTest, TheFileIsAlwaysTheOneInTheCurrentDirectoryOfTheMoment) {
+    givenSettingsFile("[Setup]\nService=first\n");
+    os.workingDirectory = "/srv/radio";
+    EXPECT_EQ(build().edServiceName->text(), "") << "the first directory's file is not found";
+
+    os.workingDirectory = "/home/op";
+    EXPECT_EQ(restart().edServiceName->text(), "first");
+    os.workingDirectory = "/srv/radio";
+    closeAndReadBack();
+    EXPECT_THAT(os.calls, ElementsAre("replaceFile [/srv/radio/Quarnel.ini]"));
+    EXPECT_EQ(os.files["/home/op/Quarnel.ini"], "[Setup]\nService=first\n");
+}
+
+TEST_F(SettingsWindowTest, AWindowSavedOffEveryScreenOpensAtThePrimaryScreensCorner) {
+    const QPoint corner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const std::pair<QPoint, QPoint> cases[] = {
+        {{5000, 5000}, corner},
+        {{-3000, 100}, corner},
+        {{100, -100}, corner},
+        {{-300, 200}, {-300, 200}},
+        {{screen.right() - 10, screen.bottom() - 10}, {screen.right() - 10, screen.bottom() - 10}},
+    };
+    for (const auto& [saved, placed] : cases) {
+        givenSettingsFile("[Screen]\nLeft=" + std::to_string(saved.x()) +
+                          "\nTop=" + std::to_string(saved.y()) + "\n");
+        TTabbedForm& window = build();
+        EXPECT_EQ(window.pos(), placed) << saved.x() << "," << saved.y();
+        window.show();
+        EXPECT_EQ(window.pos(), placed) << "after showing " << saved.x() << "," << saved.y();
+    }
+}
+
+TEST_F(SettingsWindowTest, ShowingTheWindowReadsTheSavedPositionAgain) {
+    givenSettingsFile("[Screen]\nLeft=10\nTop=20\n");
+    TTabbedForm& window = build();
+    givenSettingsFile("[Screen]\nLeft=30\nTop=40\n");
+    window.show();
+    EXPECT_EQ(window.pos(), QPoint(30, 40));
+    EXPECT_THAT(closeAndReadBack(), HasSubstr("Left=30\nTop=40\n"));
+}
+
+}  // namespace
+}  // namespace quarnel::testing
