@@ -252,7 +252,7 @@ TEST_F(TimeshiftTest, ConfirmingAnEmptyOrTooLargeRefreshShowsTheErrorAndKeepsThe
     }
     EXPECT_EQ(errorBoxes, QStringList({"'' ist kein gültiger Integerwert.",
                                        "'2147483648' ist kein gültiger Integerwert."}));
-    EXPECT_EQ(form->Timer1.interval(), 500);
+    EXPECT_EQ(form->Timer1.interval(), 1000);
     EXPECT_TRUE(form->Timer1.isTicking());
 }
 
