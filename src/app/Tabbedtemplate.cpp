@@ -13,15 +13,32 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     setupUi(this);
     connect(&Timer1, &IntervalTimer::timeout, this, &TTabbedForm::Timer1Timer);
 
+    EnterSavedRunState();
     FormCreate();
 }
 
+// The window closes only after FormClose has run to its end: when it fails,
+// the error box shows why and the window stays open.
 bool TTabbedForm::event(QEvent* event) {
+    if (event->type() == QEvent::Close) {
+        event->ignore();
+        FormClose();
+        event->accept();
+        return true;
+    }
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::WindowActivate) {
         FormActivate();
     }
     return handled;
+}
+
+// A tool that was left active holds the time keepers stopped again.
+void TTabbedForm::EnterSavedRunState() {
+    ShowRunState(swPauseActive->isChecked());
+    if (swPauseActive->isChecked()) {
+        StopTimeKeepers();
+    }
 }
 
 void TTabbedForm::FormCreate() {
@@ -46,4 +63,11 @@ void TTabbedForm::TabControl1Change() {
         return;
     }
     unit.ActiveTabIndex = TabControl1->currentIndex();
+}
+
+// An active tool hands the clock back to the time keepers before it ends.
+void TTabbedForm::FormClose() {
+    if (swPauseActive->isChecked()) {
+        StartTimeKeepers();
+    }
 }
