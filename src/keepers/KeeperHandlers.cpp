@@ -63,10 +63,9 @@ void TTabbedForm::ControlService(TKeeperAction action, bool verbose, const QStri
 void TTabbedForm::ControlProgram(TKeeperAction action, const QString& filePath,
                                  const QString& parameters) {
     if (action == TKeeperAction::Stop) {
-        const std::string fileName =
-            quarnel::fileNamePart(filePath.toStdString(), quarnel::kProgramPathSeparators);
-        for (const quarnel::ProcessId id :
-             FindProcessByFileName(QString::fromStdString(fileName))) {
+        const QString fileName = QString::fromStdString(
+            quarnel::fileNamePart(filePath.toStdString(), quarnel::kProgramPathSeparators));
+        for (const quarnel::ProcessId id : FindProcessByFileName(fileName)) {
             KillProcessById(id);
         }
     } else {
