@@ -13,17 +13,18 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     setupUi(this);
     connect(&Timer1, &IntervalTimer::timeout, this, &TTabbedForm::Timer1Timer);
     LoadSettings();
-
+    EnterSavedRunState();
     FormCreate();
 }
 
+// The window closes only after FormClose has run to its end: when it fails,
+// the error box shows why and the window stays open.
 bool TTabbedForm::event(QEvent* event) {
     if (event->type() == QEvent::Close) {
-        // The window closes only once FormClose has finished: when it throws
-        // (a settings file that cannot be written) the event stays refused.
         event->ignore();
         FormClose();
-        return QWidget::event(event);
+        event->accept();
+        return true;
     }
     const bool handled = QWidget::event(event);
     if (event->type() == QEvent::WindowActivate) {
@@ -34,6 +35,14 @@ bool TTabbedForm::event(QEvent* event) {
         FormShow();
     }
     return handled;
+}
+
+// A tool that was left active holds the time keepers stopped again.
+void TTabbedForm::EnterSavedRunState() {
+    ShowRunState(swPauseActive->isChecked());
+    if (swPauseActive->isChecked()) {
+        StopTimeKeepers();
+    }
 }
 
 void TTabbedForm::FormCreate() {
@@ -64,6 +73,11 @@ void TTabbedForm::TabControl1Change() {
     unit.ActiveTabIndex = TabControl1->currentIndex();
 }
 
+// An active tool hands the clock back to the time keepers before it ends;
+// the settings are written after that, in every case.
 void TTabbedForm::FormClose() {
+    if (swPauseActive->isChecked()) {
+        StartTimeKeepers();
+    }
     SaveSettings();
 }

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 #include "app/UnitState.h"
+#include "keepers/KeeperAction.h"
+#include "platform/Platform.h"
 #include "ui_Tabbedtemplate.h"
 #include "widgets/IntervalTimer.h"
+#include "widgets/OpenFileDialog.h"
 
 // The main window. Its widgets come from Tabbedtemplate.ui, which also binds
 // the handlers below to them by name; each tab's handlers are defined in the
@@ -16,6 +20,12 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     explicit TTabbedForm(QWidget* parent = nullptr);
 
     IntervalTimer Timer1{500};
+#ifdef Q_OS_WIN
+    OpenFileDialog OpenDialog1{this, QStringLiteral("Applications (*.exe)"), false};
+#else
+    // Linux programs have no extension: the dialog shows the executable files.
+    OpenFileDialog OpenDialog1{this, QStringLiteral("Applications (*)"), true};
+#endif
 
   public slots:
     // Window (app/)
@@ -36,9 +46,27 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void btnSetOriginClick();
     void btnAcceptTimeShiftClick();
 
+    // Pause switch and Setup tab (keepers/)
+    void swPauseActiveClick();
+    void swVerboseModeClick();
+    void btnClearServiceNameClick();
+    void btnClearProgFilePathClick();
+    void btnClearProgParamsClick();
+    void btnOpenFileDialogClick();
+
   public:
     // Clock engine (clock/)
     void RevertRunningShift();
+
+    // Time-keeper control (keepers/)
+    void ShowRunState(bool active);
+    void StopTimeKeepers();
+    void StartTimeKeepers();
+    void ControlService(quarnel::TKeeperAction action, bool verbose, const QString& serviceName);
+    void ControlProgram(quarnel::TKeeperAction action, const QString& filePath,
+                        const QString& parameters);
+    std::vector<quarnel::ProcessId> FindProcessByFileName(const QString& fileName);
+    void KillProcessById(quarnel::ProcessId processId);
 
     // Settings file (settings/)
     void LoadSettings();
@@ -50,6 +78,7 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     bool event(QEvent* event) override;
 
   private:
+    void EnterSavedRunState();
     void showAlignShift();
 };
 

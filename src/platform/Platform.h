@@ -48,7 +48,9 @@ class Platform {
     // equals `fileName` (case-insensitively where the file system is).
     virtual std::vector<ProcessId> findProcessesByFileName(const std::string& fileName) = 0;
     virtual void terminateProcess(ProcessId id) = 0;
-    // Starts the program detached, with its command-line parameters.
+    // Starts the program detached, with its command-line parameters. Where
+    // the system needs the parameter text taken apart and cannot (a quote
+    // left open), it throws an exception that says so and starts nothing.
     virtual void launchProgram(const std::string& filePath, const std::string& parameters) = 0;
 
     // Hands a document path or web address to the desktop's default program.

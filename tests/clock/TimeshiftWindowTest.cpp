@@ -36,6 +36,7 @@ class TimeshiftTest : public WindowTest {
         WindowTest::SetUp();
         os.now = toTimeCount({2021, 12, 0, 31, 23, 59, 59, 950});
         build();
+        form->swPauseActive->click();  // active: the clock buttons are enabled
     }
 };
 

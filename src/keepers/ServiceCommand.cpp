@@ -1,0 +1,18 @@
+#include "keepers/ServiceCommand.h"
+
+namespace quarnel {
+
+std::vector<std::string> serviceCommand(TKeeperAction action, const std::string& serviceName) {
+    return {"systemctl", action == TKeeperAction::Stop ? "stop" : "start", serviceName};
+}
+
+std::vector<std::string> inTerminalThatStaysOpen(const std::string& terminal,
+                                                 const std::vector<std::string>& command) {
+    // "sh" after the script is the script's $0; the command follows as $1...
+    std::vector<std::string> arguments{terminal, "-e", "sh", "-c", std::string(kStayOpenScript),
+                                       "sh"};
+    arguments.insert(arguments.end(), command.begin(), command.end());
+    return arguments;
+}
+
+}  // namespace quarnel

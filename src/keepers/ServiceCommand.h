@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "keepers/KeeperAction.h"
+
+namespace quarnel {
+
+// "systemctl stop NAME" or "systemctl start NAME" as the program's argument
+// list: the name is one argument, exactly as typed, for no shell to read.
+std::vector<std::string> serviceCommand(TKeeperAction action, const std::string& serviceName);
+
+// The script that runs its arguments as one command and then leaves an
+// interactive shell, so the terminal window stays open with the command's
+// output. The command arrives as "$@": nothing of it is ever parsed as shell
+// text.
+inline constexpr std::string_view kStayOpenScript = R"("$@"; exec "${SHELL:-sh}")";
+
+// `command` run in a new window of `terminal`, which stays open afterwards.
+// The terminal takes everything after "-e" as the program and its arguments,
+// as every Debian x-terminal-emulator must.
+std::vector<std::string> inTerminalThatStaysOpen(const std::string& terminal,
+                                                 const std::vector<std::string>& command);
+
+}  // namespace quarnel

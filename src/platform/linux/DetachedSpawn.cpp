@@ -1,0 +1,109 @@
+#include "platform/linux/DetachedSpawn.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+
+namespace quarnel {
+namespace {
+
+// execvp's search path when PATH is not set.
+constexpr std::string_view kDefaultSearchPath = "/bin:/usr/bin";
+
+bool isExecutableFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
+// Runs in the grandchild, between fork and exec, where only async-signal-safe
+// calls are allowed: everything it uses was prepared before the first fork.
+[[noreturn]] void execDetached(const char* path, char* const argv[]) {
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+
+    const int nothing = ::open("/dev/null", O_RDONLY);
+    if (nothing > 0) {
+        ::dup2(nothing, STDIN_FILENO);
+    }
+    ::close_range(3, ~0U, 0);
+
+    ::execv(path, argv);
+    ::_exit(127);
+}
+
+void reap(pid_t child) {
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> findExecutable(const std::string& program) {
+    if (program.empty()) {
+        return std::nullopt;
+    }
+    if (program.find('/') != std::string::npos) {
+        return program;
+    }
+    const char* variable = std::getenv("PATH");
+    const std::string_view searchPath = variable != nullptr ? variable : kDefaultSearchPath;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = std::min(searchPath.find(':', start), searchPath.size());
+        // An empty entry stands for the current directory.
+        std::string directory(searchPath.substr(start, end - start));
+        const std::string candidate = (directory.empty() ? "." : directory) + "/" + program;
+        if (isExecutableFile(candidate)) {
+            return candidate;
+        }
+        if (end == searchPath.size()) {
+            return std::nullopt;
+        }
+        start = end + 1;
+    }
+}
+
+// Two forks: the middle process starts a new session, forks the program and
+// ends at once. We reap the middle process right here, and the program, now
+// an orphan, is adopted and later reaped by init (or the session's subreaper).
+void spawnDetached(const std::vector<std::string>& arguments) {
+    if (arguments.empty()) {
+        return;
+    }
+    const std::optional<std::string> executable = findExecutable(arguments.front());
+    if (!executable) {
+        return;
+    }
+    std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+
+    const pid_t middle = ::fork();
+    if (middle < 0) {
+        return;
+    }
+    if (middle == 0) {
+        ::setsid();
+        // _Fork runs no fork handlers: the middle process is the copy of a
+        // possibly multi-threaded program, whose locks may be held forever.
+        if (::_Fork() == 0) {
+            execDetached(executable->c_str(), argv.data());
+        }
+        ::_exit(0);
+    }
+    reap(middle);
+}
+
+}  // namespace quarnel

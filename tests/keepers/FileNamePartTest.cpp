@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include "keepers/FileNamePart.h"
+
+namespace quarnel {
+namespace {
+
+struct FileNamePartCase {
+    const char* path;
+    const char* onWindows;
+    const char* onLinux;
+};
+
+class FileNamePartTest : public ::testing::TestWithParam<FileNamePartCase> {};
+
+TEST_P(FileNamePartTest, IsTheTextAfterTheLastSeparator) {
+    const FileNamePartCase& c = GetParam();
+    EXPECT_EQ(fileNamePart(c.path, kWindowsPathSeparators), c.onWindows) << c.path;
+    EXPECT_EQ(fileNamePart(c.path, kLinuxPathSeparators), c.onLinux) << c.path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FileNamePartTest,
+    ::testing::Values(FileNamePartCase{R"(C:\Tools\Clock\MyClock.exe)", "MyClock.exe",
+                                       R"(C:\Tools\Clock\MyClock.exe)"},
+                      FileNamePartCase{"C:MyClock.exe", "MyClock.exe", "C:MyClock.exe"},
+                      FileNamePartCase{R"(\\server\share\sync.exe)", "sync.exe",
+                                       R"(\\server\share\sync.exe)"},
+                      FileNamePartCase{"/usr/local/bin/clock-keeper", "/usr/local/bin/clock-keeper",
+                                       "clock-keeper"},
+                      FileNamePartCase{"/opt/odd:name/keeper", "name/keeper", "keeper"},
+                      FileNamePartCase{R"(/home/op/a\b)", R"(b)", R"(a\b)"},
+                      FileNamePartCase{"prog.exe", "prog.exe", "prog.exe"},
+                      FileNamePartCase{"My Clock.exe", "My Clock.exe", "My Clock.exe"},
+                      FileNamePartCase{R"(C:\Tools\)", "", R"(C:\Tools\)"},
+                      FileNamePartCase{"/usr/bin/", "/usr/bin/", ""},
+                      FileNamePartCase{"C:", "", "C:"}, FileNamePartCase{"", "", ""}));
+
+TEST(FileNamePartTest, ThisBuildUsesItsOwnSystemsSeparators) {
+#ifdef _WIN32
+    EXPECT_EQ(fileNamePart(R"(C:\bin\keeper.exe)", kProgramPathSeparators), "keeper.exe");
+#else
+    EXPECT_EQ(fileNamePart("/usr/bin/keeper", kProgramPathSeparators), "keeper");
+    EXPECT_EQ(fileNamePart(R"(C:\bin\keeper.exe)", kProgramPathSeparators), R"(C:\bin\keeper.exe)");
+#endif
+}
+
+}  // namespace
+}  // namespace quarnel

@@ -1,0 +1,231 @@
+#include <gmock/gmock.h>
+
+#include <QtTest/QTest>
+#include <stdexcept>
+
+#include "support/WindowFixture.h"
+
+namespace quarnel::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class TimeKeepersWindowTest : public WindowTest {
+  protected:
+    // A window whose Setup tab names a service and a program.
+    TTabbedForm& buildConfigured() {
+        TTabbedForm& window = build();
+        window.edServiceName->setText("time keeper");
+        window.edProgFilePath->setText("/opt/keepers/MyClock");
+        window.edProgParams->setText("--sync 'every minute'");
+        return window;
+    }
+
+    static bool clockButtonsEnabled(TTabbedForm& window) {
+        const bool set = window.btnSet->isEnabled();
+        EXPECT_EQ(window.btnSetOrigin->isEnabled(), set);
+        EXPECT_EQ(window.btnAcceptTimeShift->isEnabled(), set);
+        return set;
+    }
+};
+
+TEST_F(TimeKeepersWindowTest, StartsPausedWithTheClockButtonsLocked) {
+    TTabbedForm& window = build();
+    EXPECT_FALSE(window.swPauseActive->isChecked());
+    EXPECT_EQ(window.lbPauseActive->text(), "Paused");
+    EXPECT_FALSE(clockButtonsEnabled(window));
+    EXPECT_THAT(os.calls, IsEmpty());
+}
+
+TEST_F(TimeKeepersWindowTest, ActivatingStopsServiceThenEveryCopyOfTheProgram) {
+    os.processes["MyClock"] = {311, 312};
+    os.processes["Clock"] = {320};
+    TTabbedForm& window = buildConfigured();
+
+    window.swPauseActive->click();
+
+    EXPECT_EQ(window.lbPauseActive->text(), "Active/Ready");
+    EXPECT_TRUE(clockButtonsEnabled(window));
+    EXPECT_THAT(os.calls, ElementsAre("controlService stop [time keeper]",
+                                      "findProcessesByFileName [MyClock]", "terminateProcess 311",
+                                      "terminateProcess 312"));
+}
+
+TEST_F(TimeKeepersWindowTest, PausingStartsServiceThenLaunchesTheProgram) {
+    TTabbedForm& window = buildConfigured();
+    window.swPauseActive->click();
+    os.calls.clear();
+
+    window.swPauseActive->click();
+
+    EXPECT_EQ(window.lbPauseActive->text(), "Paused");
+    EXPECT_FALSE(clockButtonsEnabled(window));
+    EXPECT_THAT(os.calls,
+                ElementsAre("controlService start [time keeper]",
+                            "launchProgram [/opt/keepers/MyClock] [--sync 'every minute']"));
+}
+
+TEST_F(TimeKeepersWindowTest, EmptyTextsSkipTheirHalfAndBlanksDoNot) {
+    struct Case {
+        const char* service;
+        const char* path;
+        std::vector<std::string> stopCalls;
+    };
+    const std::vector<Case> cases{
+        {"", "", {}},
+        {"   ", "", {"controlService stop [   ]"}},
+        {"", "keeper", {"findProcessesByFileName [keeper]"}},
+        // A path ending in the separator names no file: no program is searched.
+        {"w32time", "/opt/keepers/", {"controlService stop [w32time]"}},
+    };
+    for (const Case& c : cases) {
+        unit = UnitState{};
+        os.calls.clear();
+        TTabbedForm& window = build();
+        window.edServiceName->setText(c.service);
+        window.edProgFilePath->setText(c.path);
+
+        window.swPauseActive->click();
+        EXPECT_EQ(os.calls, c.stopCalls) << c.service << "|" << c.path;
+        EXPECT_EQ(window.lbPauseActive->text(), "Active/Ready");
+        EXPECT_TRUE(clockButtonsEnabled(window));
+    }
+}
+
+TEST_F(TimeKeepersWindowTest, BothTextsEmptyOnlyChangesLabelAndButtons) {
+    TTabbedForm& window = build();
+    window.swPauseActive->click();
+    window.swPauseActive->click();
+    EXPECT_THAT(os.calls, IsEmpty());
+    EXPECT_EQ(window.lbPauseActive->text(), "Paused");
+}
+
+TEST_F(TimeKeepersWindowTest, TheVerboseSwitchLaunchesNothingAndRulesTheNextCommand) {
+    TTabbedForm& window = buildConfigured();
+    window.edProgFilePath->clear();
+
+    window.swVerboseMode->click();
+    EXPECT_TRUE(unit.VerboseFlag);
+    window.swVerboseMode->click();
+    EXPECT_FALSE(unit.VerboseFlag);
+    EXPECT_THAT(os.calls, IsEmpty());
+
+    window.swPauseActive->click();
+    window.swVerboseMode->click();
+    window.swPauseActive->click();
+    EXPECT_THAT(os.calls, ElementsAre("controlService stop [time keeper]",
+                                      "controlService start verbose [time keeper]"));
+}
+
+TEST_F(TimeKeepersWindowTest, TheStartUsesTheTextsAsTheyAreThen) {
+    os.processes["MyClock"] = {311};
+    TTabbedForm& window = buildConfigured();
+    window.swPauseActive->click();
+    os.calls.clear();
+
+    window.edServiceName->setText("other service");
+    window.edProgFilePath->setText("/usr/bin/other keeper");
+    window.edProgParams->clear();
+    window.swPauseActive->click();
+
+    EXPECT_THAT(os.calls, ElementsAre("controlService start [other service]",
+                                      "launchProgram [/usr/bin/other keeper] []"));
+}
+
+TEST_F(TimeKeepersWindowTest, PausingLocksOnlyTheThreeButtonsAndAPendingSetStillHappens) {
+    TTabbedForm& window = build();
+    window.swPauseActive->click();
+    window.btnPlus->click();
+    window.btnSet->click();
+
+    window.swPauseActive->click();
+
+    QStringList disabled;
+    for (QWidget* widget : window.tabItemTimeshift->findChildren<QWidget*>()) {
+        if (!widget->isEnabled()) {
+            disabled << widget->objectName();
+        }
+    }
+    disabled.sort();
+    EXPECT_EQ(disabled, QStringList({"btnAcceptTimeShift", "btnSet", "btnSetOrigin"}));
+
+    window.Timer1Timer();
+    EXPECT_THAT(os.appliedShifts, ElementsAre(ShiftStep));
+}
+
+// Notes the run state that the window shows when a time keeper is touched.
+class StateWatchingPlatform : public RecordingPlatform {
+  public:
+    void controlService(TKeeperAction action, bool verbose, const std::string& name) override {
+        calls.push_back("while " + TabbedForm->lbPauseActive->text().toStdString());
+        RecordingPlatform::controlService(action, verbose, name);
+    }
+};
+
+TEST_F(TimeKeepersWindowTest, AToolLeftActiveStopsTheKeepersOnceAfterShowingItsState) {
+    StateWatchingPlatform watching;
+    watching.files[fileInDirectory(watching.workingDirectory, "Quarnel.ini")] =
+        "[Program]\nActive=1\n[Setup]\nService=time keeper\nProgram=/opt/keepers/MyClock\n";
+    setPlatform(watching);
+
+    TTabbedForm& window = build();
+
+    EXPECT_THAT(watching.calls,
+                ElementsAre("while Active/Ready", "controlService stop [time keeper]",
+                            "findProcessesByFileName [MyClock]"));
+    EXPECT_TRUE(window.swPauseActive->isChecked());
+    EXPECT_TRUE(clockButtonsEnabled(window));
+}
+
+TEST_F(TimeKeepersWindowTest, ClosingWhileActiveStartsTheKeepersFirst) {
+    TTabbedForm& window = buildConfigured();
+    window.show();
+    window.swPauseActive->click();
+    os.calls.clear();
+
+    EXPECT_TRUE(window.close());
+
+    EXPECT_THAT(os.calls,
+                ElementsAre("controlService start [time keeper]",
+                            "launchProgram [/opt/keepers/MyClock] [--sync 'every minute']",
+                            "replaceFile [/home/op/Quarnel.ini]"));
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(TimeKeepersWindowTest, ClosingWhilePausedLeavesTheKeepersAlone) {
+    TTabbedForm& window = buildConfigured();
+    window.show();
+    EXPECT_TRUE(window.close());
+    EXPECT_THAT(os.calls, ElementsAre("replaceFile [/home/op/Quarnel.ini]"));
+}
+
+class RefusingLaunchPlatform : public RecordingPlatform {
+  public:
+    bool refuse = true;
+    void launchProgram(const std::string& path, const std::string& parameters) override {
+        if (refuse) {
+            throw std::runtime_error("The program parameters leave a quote open: 'x");
+        }
+        RecordingPlatform::launchProgram(path, parameters);
+    }
+};
+
+TEST_F(TimeKeepersWindowTest, AFailingCloseShowsWhyAndKeepsTheWindowOpen) {
+    RefusingLaunchPlatform refusing;
+    setPlatform(refusing);
+    TTabbedForm& window = buildConfigured();
+    window.show();
+    window.swPauseActive->click();
+
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(errorBoxes, QStringList("The program parameters leave a quote open: 'x."));
+
+    refusing.refuse = false;
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace quarnel::testing

@@ -1,0 +1,153 @@
+#include <gmock/gmock.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/ScratchSupport.h"
+
+namespace quarnel::testing {
+namespace {
+
+// Launches and service commands against stand-in programs of the test's own:
+// each records its arguments, one "[...]" line each, and its session id, then
+// leaves a marker that it is done.
+class LinuxLaunchTest : public ::testing::Test {
+  protected:
+    // A stand-in program `name` in the scratch directory; `then` runs after
+    // the recording.
+    std::string recorder(const std::string& name, const std::string& then = "") {
+        const std::string path = scratch.file(name);
+        writeExecutable(path,
+                        "#!/bin/sh\n"
+                        "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" +
+                            path +
+                            ".args'\n"
+                            "(read -r stat < /proc/$$/stat; set -- $stat; echo \"$6\") > '" +
+                            path +
+                            ".session'\n"
+                            ": > '" +
+                            path + ".done'\n" + then);
+        return path;
+    }
+
+    // The arguments `name` recorded, once it is done.
+    std::string argumentsOf(const std::string& name) {
+        const std::string done = scratch.file(name + ".done");
+        if (!waitUntil([&] { return fs::exists(done); })) {
+            return name + " did not run";
+        }
+        return readWhole(scratch.file(name + ".args"));
+    }
+
+    // True when this process has no child left, running or waiting to be reaped.
+    static bool hasNoChildren() {
+        errno = 0;
+        return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+    }
+
+    ScratchDirectory scratch;
+    const std::string trap = scratch.file("x");
+    LinuxPlatform system;
+};
+
+TEST_F(LinuxLaunchTest, LaunchesDetachedWithParametersSplitLikeAShellLine) {
+    const std::string program = recorder("keeper");
+
+    system.launchProgram(program,
+                         "plain \"two words\" 'single $HOME' back\\ slash \"q\\\"uote\" '' "
+                         "$(touch " +
+                             trap + ")");
+    EXPECT_TRUE(hasNoChildren()) << "the launch left a child of ours behind";
+
+    EXPECT_EQ(argumentsOf("keeper"),
+              "[plain]\n[two words]\n[single $HOME]\n[back slash]\n"
+              "[q\"uote]\n[]\n[$(touch]\n[" +
+                  trap + ")]\n");
+    EXPECT_NE(std::stoi(readWhole(scratch.file("keeper.session"))), ::getsid(0))
+        << "the program shares our session";
+    EXPECT_FALSE(fs::exists(trap));
+}
+
+TEST_F(LinuxLaunchTest, ABareProgramNameIsFoundOnThePath) {
+    recorder("keeper");
+    const ScopedSearchPath path(scratch.path().string());
+
+    system.launchProgram("keeper", "");
+    EXPECT_EQ(argumentsOf("keeper"), "");
+}
+
+TEST_F(LinuxLaunchTest, AQuoteLeftOpenIsRefusedWithTheParameters) {
+    const std::string program = recorder("keeper");
+    try {
+        system.launchProgram(program, "--name 'My Clock");
+        ADD_FAILURE() << "launched with a quote left open";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "The program parameters leave a quote open: --name 'My Clock");
+    }
+}
+
+TEST_F(LinuxLaunchTest, AMissingProgramIsLeftAtThat) {
+    EXPECT_NO_THROW(system.launchProgram(scratch.file("absent"), "-v"));
+    EXPECT_NO_THROW(system.launchProgram(scratch.file("absent/"), ""));
+    EXPECT_TRUE(hasNoChildren());
+}
+
+struct ServiceCase {
+    TKeeperAction action;
+    bool verbose;
+    const char* expectedVerb;
+};
+
+class LinuxServiceTest : public LinuxLaunchTest,
+                         public ::testing::WithParamInterface<ServiceCase> {};
+
+// With no terminal on the path, a verbose command runs as a quiet one.
+TEST_P(LinuxServiceTest, RunsSystemctlWithTheNameAsOneArgument) {
+    const ServiceCase& c = GetParam();
+    recorder("systemctl");
+    const ScopedSearchPath path(scratch.path().string());
+
+    system.controlService(c.action, c.verbose, "a b;touch " + trap);
+
+    EXPECT_TRUE(hasNoChildren());
+    EXPECT_EQ(argumentsOf("systemctl"),
+              std::string("[") + c.expectedVerb + "]\n[a b;touch " + trap + "]\n");
+    EXPECT_FALSE(fs::exists(trap));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LinuxServiceTest,
+                         ::testing::Values(ServiceCase{TKeeperAction::Stop, false, "stop"},
+                                           ServiceCase{TKeeperAction::Start, false, "start"},
+                                           ServiceCase{TKeeperAction::Stop, true, "stop"},
+                                           ServiceCase{TKeeperAction::Start, true, "start"}));
+
+// The stand-in terminal runs its command as a terminal would, with a SHELL
+// that ends at once instead of waiting for the user.
+TEST_F(LinuxLaunchTest, VerboseRunsTheCommandInATerminalThatStaysOpen) {
+    recorder("x-terminal-emulator", "shift\nSHELL=/bin/true exec \"$@\"\n");
+    recorder("systemctl");
+    const ScopedSearchPath path(scratch.path().string() + ":/usr/bin:/bin");
+
+    system.controlService(TKeeperAction::Stop, true, "a b;touch " + trap);
+
+    EXPECT_EQ(argumentsOf("x-terminal-emulator"),
+              "[-e]\n[sh]\n[-c]\n[\"$@\"; exec \"${SHELL:-sh}\"]\n[sh]\n[systemctl]\n[stop]\n"
+              "[a b;touch " +
+                  trap + "]\n");
+    EXPECT_EQ(argumentsOf("systemctl"), "[stop]\n[a b;touch " + trap + "]\n");
+    EXPECT_FALSE(fs::exists(trap));
+}
+
+TEST_F(LinuxLaunchTest, DocumentsGoToXdgOpen) {
+    recorder("xdg-open");
+    const ScopedSearchPath path(scratch.path().string());
+
+    system.openDocument("/home/op/Quarnel Help.html");
+    EXPECT_EQ(argumentsOf("xdg-open"), "[/home/op/Quarnel Help.html]\n");
+}
+
+}  // namespace
+}  // namespace quarnel::testing
