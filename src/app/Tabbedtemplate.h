@@ -34,9 +34,24 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void btnSetOriginClick();
     void btnAcceptTimeShiftClick();
 
+    // Clips tab (clips/)
+    void btnAddEntryClick();
+    void ListBox1Click();
+    void btnSaveClick();
+    void btnDelEntryClick();
+    void btnCopyClick();
+
+    // Help button and Info tab (info/)
+    void btnHelpTimeAdjustClick();
+    void btnURLClick();
+    void imgDonateButtonClick();
+
   public:
     // Clock engine (clock/)
     void RevertRunningShift();
+
+    // Info tab (info/)
+    void ShowVersion();
 
   protected:
     // Maps the toolkit's window events to the Form handlers.

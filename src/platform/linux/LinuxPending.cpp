@@ -27,8 +27,4 @@ void LinuxPlatform::openDocument(const std::string&) {
     throw std::logic_error("openDocument is not built yet");
 }
 
-std::optional<FileVersion> LinuxPlatform::readFileVersion(const std::string&) {
-    throw std::logic_error("readFileVersion is not built yet");
-}
-
 }  // namespace quarnel
