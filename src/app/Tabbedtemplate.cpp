@@ -11,9 +11,14 @@ constexpr int kTabCount = 4;
 TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     TabbedForm = this;
     setupUi(this);
+    // The home page is a build setting, so it cannot be part of the form.
+    btnURL->setText(QStringLiteral(QUARNEL_HOME_PAGE));
     connect(&Timer1, &IntervalTimer::timeout, this, &TTabbedForm::Timer1Timer);
     LoadSettings();
     EnterSavedRunState();
+    ShowVersion();
+    lblVersionNumber->setText(unit.VersionText);
+
     FormCreate();
 }
 

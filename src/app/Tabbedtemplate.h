@@ -54,6 +54,18 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void btnClearProgParamsClick();
     void btnOpenFileDialogClick();
 
+    // Clips tab (clips/)
+    void btnAddEntryClick();
+    void ListBox1Click();
+    void btnSaveClick();
+    void btnDelEntryClick();
+    void btnCopyClick();
+
+    // Help button and Info tab (info/)
+    void btnHelpTimeAdjustClick();
+    void btnURLClick();
+    void imgDonateButtonClick();
+
   public:
     // Clock engine (clock/)
     void RevertRunningShift();
@@ -72,6 +84,9 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void LoadSettings();
     void LoadWindowPosition();
     void SaveSettings();
+
+    // Info tab (info/)
+    void ShowVersion();
 
   protected:
     // Maps the toolkit's window events to the Form handlers.

@@ -26,3 +26,6 @@ inline const QString ExeFileName = QStringLiteral("Quarnel.exe");
 #else
 inline const QString ExeFileName = QStringLiteral("quarnel");
 #endif
+
+// Opened by the donation picture; its QR code is drawn from the same address.
+inline const QString DonationAddress = QStringLiteral(QUARNEL_DONATION_ADDRESS);

@@ -1,0 +1,99 @@
+// The Info tab and the Help button on the platform double: which version file
+// is read, and exactly what is handed to the desktop to open.
+#include <gtest/gtest.h>
+
+#include <QtTest/QTest>
+
+#include "support/WindowFixture.h"
+
+namespace quarnel::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+TEST_F(WindowTest, TheVersionOfTheProgramFileInTheCurrentDirectoryIsShown) {
+    const struct {
+        FileVersion version;
+        QString text;
+    } cases[] = {
+        {{2, 1, 0, 15}, "2.1.0.15"},
+        {{65535, 65535, 65535, 65535}, "65535.65535.65535.65535"},
+    };
+    for (const auto& [version, text] : cases) {
+        unit = UnitState{};
+        os.workingDirectory = "/home/op/radio";
+        os.versions = {{"/home/op/radio/quarnel", version}};
+        TTabbedForm& window = build();
+        EXPECT_EQ(unit.VersionText, text);
+        EXPECT_EQ(window.lblVersionNumber->text(), text);
+    }
+}
+
+TEST_F(WindowTest, WithoutAReadableVersionTheLabelStaysEmpty) {
+    os.versions = {{"/home/op/other/quarnel", {2, 1, 0, 15}},
+                   {"/home/op/Quarnel.exe", {1, 0, 0, 0}}};
+    TTabbedForm& window = build();
+    EXPECT_EQ(unit.VersionText, "");
+    EXPECT_EQ(window.lblVersionNumber->text(), "");
+}
+
+TEST_F(WindowTest, AnUnreadableVersionLeavesTheVersionTextAsItWas) {
+    os.versions = {{"/home/op/quarnel", {2, 1, 0, 15}}};
+    TTabbedForm& window = build();
+    os.versions.clear();
+    window.ShowVersion();
+    EXPECT_EQ(unit.VersionText, "2.1.0.15");
+}
+
+TEST_F(WindowTest, InTheRootDirectoryThePathsKeepTheDoubledSeparator) {
+    os.workingDirectory = "/";
+    os.versions = {{"/quarnel", {9, 9, 9, 9}}, {"//quarnel", {2, 1, 0, 15}}};
+    TTabbedForm& window = build();
+    EXPECT_EQ(window.lblVersionNumber->text(), "2.1.0.15");
+
+    QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
+    EXPECT_THAT(os.calls, ElementsAre("openDocument [//QuarnelHelp.html]"));
+}
+
+TEST_F(WindowTest, HelpOpensTheHelpPageOfTheCurrentDirectory) {
+    os.workingDirectory = "/home/op/radio";
+    TTabbedForm& window = build();
+    QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
+    EXPECT_THAT(os.calls, ElementsAre("openDocument [/home/op/radio/QuarnelHelp.html]"));
+}
+
+TEST_F(WindowTest, TheHomePageButtonOpensWhatItShows) {
+    TTabbedForm& window = build();
+    EXPECT_EQ(window.btnURL->text(), QUARNEL_HOME_PAGE);
+    QTest::mouseClick(window.btnURL, Qt::LeftButton);
+
+    window.btnURL->setText("https://example.net/73");
+    QTest::mouseClick(window.btnURL, Qt::LeftButton);
+    EXPECT_THAT(os.calls, ElementsAre("openDocument [" QUARNEL_HOME_PAGE "]",
+                                      "openDocument [https://example.net/73]"));
+}
+
+TEST_F(WindowTest, TheDonatePictureOpensTheDonationAddress) {
+    TTabbedForm& window = build();
+    EXPECT_EQ(DonationAddress, QUARNEL_DONATION_ADDRESS);
+    QTest::mouseClick(window.imgDonateButton, Qt::LeftButton);
+    EXPECT_THAT(os.calls, ElementsAre("openDocument [" QUARNEL_DONATION_ADDRESS "]"));
+}
+
+TEST_F(WindowTest, TheSpeedButtonAndTheQrCodeOpenNothing) {
+    TTabbedForm& window = build();
+    QTest::mouseClick(window.spBtnDonate, Qt::LeftButton);
+    QTest::mouseClick(window.Image1, Qt::LeftButton);
+    EXPECT_THAT(os.calls, IsEmpty());
+}
+
+TEST_F(WindowTest, TheInfoPicturesHaveTheirSizes) {
+    TTabbedForm& window = build();
+    EXPECT_EQ(window.imgDonateButton->pixmap().size(), QSize(92, 47));
+    EXPECT_EQ(window.Image1->pixmap().size(), QSize(128, 128));
+    EXPECT_TRUE(window.Image1->hasScaledContents()) << "fitted into its 137 x 127 control";
+}
+
+}  // namespace
+}  // namespace quarnel::testing

@@ -1,0 +1,276 @@
+// Reading the version note back from program files: real programs built with
+// quarnel_embed_version() (tests/platform/CMakeLists.txt), hand-made ELF
+// images for the layouts this machine's compiler does not produce, and files
+// that are damaged or are no programs at all.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "platform/linux/LinuxPlatform.h"
+
+namespace quarnel {
+namespace {
+
+namespace fs = std::filesystem;
+
+const FileVersion kFixtureVersion{2, 1, 0, 15};
+const FileVersion kLargestVersion{65535, 65535, 65535, 65535};
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// Where the version note of a program file ends: its owner "Quarnel\0" is
+// followed by the eight bytes of the four numbers.
+std::size_t versionNoteEnd(const std::string& program) {
+    const std::size_t owner = program.find(std::string_view("Quarnel\0", 8));
+    return owner == std::string::npos ? 0 : owner + 8 + 8;
+}
+
+class LinuxVersionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/quarnel-version-XXXXXX";
+        directory = ::mkdtemp(pattern);
+    }
+    void TearDown() override { fs::remove_all(directory); }
+
+    std::string write(const std::string& name, const std::string& contents) {
+        const std::string path = directory / name;
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
+        return path;
+    }
+
+    fs::path directory;
+    LinuxPlatform system;
+};
+
+TEST_F(LinuxVersionTest, ReadsTheNumbersThatTheBuildEmbedded) {
+    EXPECT_EQ(system.readFileVersion(QUARNEL_FIXTURE_VERSION_2_1_0_15), kFixtureVersion);
+    EXPECT_EQ(system.readFileVersion(QUARNEL_FIXTURE_VERSION_LARGEST), kLargestVersion);
+}
+
+TEST_F(LinuxVersionTest, FilesWithoutTheNoteHaveNoVersion) {
+    ::mkfifo((directory / "fifo").c_str(), 0600);  // opening it for reading must not wait
+    fs::create_directory(directory / "folder");
+    const std::string paths[] = {
+        QUARNEL_FIXTURE_WITHOUT_VERSION,  // a program with the toolchain's notes only
+        directory / "absent",
+        write("empty", ""),
+        write("script", "#!/bin/sh\necho Quarnel\n"),
+        write("magic-only",
+              "\x7f"
+              "ELF"),
+        directory / "fifo",
+        directory / "folder",
+    };
+    for (const std::string& path : paths) {
+        EXPECT_EQ(system.readFileVersion(path), std::nullopt) << path;
+    }
+}
+
+TEST_F(LinuxVersionTest, AProgramCutShortBeforeTheEndOfItsNoteHasNoVersion) {
+    const std::string program = readWholeFile(QUARNEL_FIXTURE_VERSION_2_1_0_15);
+    const std::size_t noteEnd = versionNoteEnd(program);
+    ASSERT_GT(noteEnd, 0U);
+
+    for (std::size_t length = 0; length < noteEnd; ++length) {
+        const std::string path = write("cut", program.substr(0, length));
+        ASSERT_EQ(system.readFileVersion(path), std::nullopt) << "cut after " << length << " bytes";
+    }
+    EXPECT_EQ(system.readFileVersion(write("whole", program)), kFixtureVersion);
+}
+
+// Any byte in front of the version numbers overwritten (the headers, the
+// other notes, the version note's own header): the result is the right
+// version or none, never a wrong one, and the reader stays inside the file.
+TEST_F(LinuxVersionTest, DamageInFrontOfTheNumbersNeverGivesAWrongVersion) {
+    const std::string program = readWholeFile(QUARNEL_FIXTURE_VERSION_2_1_0_15);
+    const std::size_t numbersStart = versionNoteEnd(program) - 8;
+    ASSERT_GT(numbersStart, 64U);
+
+    for (std::size_t at = 0; at < numbersStart; ++at) {
+        for (const char damage : {'\x00', '\xff', '\x7f'}) {
+            std::string damaged = program;
+            damaged[at] = damage;
+            const std::optional<FileVersion> version =
+                system.readFileVersion(write("damaged", damaged));
+            ASSERT_TRUE(!version || *version == kFixtureVersion) << "byte " << at;
+        }
+    }
+}
+
+TEST_F(LinuxVersionTest, RandomBytesBehindAnElfIdentificationHaveNoVersion) {
+    std::mt19937 random(73);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 50; ++round) {
+        std::string garbage(4096, '\0');
+        for (char& c : garbage) {
+            c = static_cast<char>(byte(random));
+        }
+        garbage.replace(0, 6,
+                        round % 2 ? "\x7f"
+                                    "ELF\x02\x01"
+                                  : "\x7f"
+                                    "ELF\x01\x02");
+        EXPECT_EQ(system.readFileVersion(write("garbage", garbage)), std::nullopt) << round;
+    }
+}
+
+// --- Hand-made ELF images ---
+
+struct Note {
+    std::string owner;  // with its terminating zero
+    std::uint32_t type;
+    std::string description;
+};
+
+struct ElfShape {
+    bool is64 = true;
+    bool littleEndian = true;
+    std::uint64_t noteAlignment = 4;
+};
+
+class ImageWriter {
+  public:
+    explicit ImageWriter(bool littleEndian) : littleEndian_(littleEndian) {}
+
+    void put(std::string& bytes, std::size_t offset, std::uint64_t value, int width) const {
+        if (bytes.size() < offset + width) {
+            bytes.resize(offset + width, '\0');
+        }
+        for (int i = 0; i < width; ++i) {
+            const int shift = 8 * (littleEndian_ ? i : width - 1 - i);
+            bytes[offset + i] = static_cast<char>((value >> shift) & 0xFF);
+        }
+    }
+
+    std::string notes(const std::vector<Note>& notes, std::uint64_t alignment) const {
+        std::string bytes;
+        for (const Note& note : notes) {
+            const std::size_t start = bytes.size();
+            put(bytes, start, note.owner.size(), 4);
+            put(bytes, start + 4, note.description.size(), 4);
+            put(bytes, start + 8, note.type, 4);
+            bytes += note.owner;
+            bytes.resize((bytes.size() + alignment - 1) / alignment * alignment, '\0');
+            bytes += note.description;
+            bytes.resize((bytes.size() + alignment - 1) / alignment * alignment, '\0');
+        }
+        return bytes;
+    }
+
+    std::string versionNumbers(const FileVersion& version) const {
+        std::string bytes;
+        put(bytes, 0, version.major, 2);
+        put(bytes, 2, version.minor, 2);
+        put(bytes, 4, version.release, 2);
+        put(bytes, 6, version.build, 2);
+        return bytes;
+    }
+
+  private:
+    bool littleEndian_;
+};
+
+// An ELF header, one PT_NOTE program header and the notes behind them.
+std::string elfImage(const ElfShape& shape, const std::vector<Note>& notes) {
+    const ImageWriter writer(shape.littleEndian);
+    const int word = shape.is64 ? 8 : 4;
+    const std::size_t headerSize = shape.is64 ? 64 : 52;
+    const std::size_t entrySize = shape.is64 ? 56 : 32;
+    const std::string noteBytes = writer.notes(notes, shape.noteAlignment);
+
+    std::string image =
+        "\x7f"
+        "ELF";
+    image += shape.is64 ? '\x02' : '\x01';
+    image += shape.littleEndian ? '\x01' : '\x02';
+    image += '\x01';
+    image.resize(headerSize, '\0');
+    writer.put(image, shape.is64 ? 32 : 28, headerSize, word);  // e_phoff
+    writer.put(image, shape.is64 ? 54 : 42, entrySize, 2);      // e_phentsize
+    writer.put(image, shape.is64 ? 56 : 44, 1, 2);              // e_phnum
+    const std::size_t entry = headerSize;
+    writer.put(image, entry, 4, 4);  // p_type PT_NOTE
+    writer.put(image, entry + (shape.is64 ? 8 : 4), headerSize + entrySize, word);  // p_offset
+    writer.put(image, entry + (shape.is64 ? 32 : 16), noteBytes.size(), word);      // p_filesz
+    writer.put(image, entry + (shape.is64 ? 48 : 28), shape.noteAlignment, word);   // p_align
+    image.resize(headerSize + entrySize, '\0');
+    return image + noteBytes;
+}
+
+std::vector<Note> notesWithVersion(const ElfShape& shape, const FileVersion& version) {
+    const ImageWriter writer(shape.littleEndian);
+    return {{std::string("GNU\0", 4), 1, std::string(4, '\x01')},
+            {std::string("Quarnel\0", 8), 1, writer.versionNumbers(version)}};
+}
+
+TEST_F(LinuxVersionTest, ReadsBothElfClassesBothByteOrdersAndBothNoteAlignments) {
+    const ElfShape shapes[] = {
+        {true, true, 4}, {true, false, 4}, {false, true, 4}, {false, false, 4}, {true, true, 8},
+    };
+    for (const ElfShape& shape : shapes) {
+        const std::string image = elfImage(shape, notesWithVersion(shape, kFixtureVersion));
+        EXPECT_EQ(system.readFileVersion(write("image", image)), kFixtureVersion)
+            << "64-bit " << shape.is64 << ", little-endian " << shape.littleEndian << ", alignment "
+            << shape.noteAlignment;
+    }
+}
+
+TEST_F(LinuxVersionTest, OnlyAQuarnelVersionNoteOfEightBytesCounts) {
+    const ElfShape shape;
+    const std::string numbers = ImageWriter(true).versionNumbers(kFixtureVersion);
+    const std::vector<Note> others[] = {
+        {{std::string("Quarnel\0", 8), 2, numbers}},               // another type
+        {{std::string("Quarnel\0", 8), 1, numbers.substr(0, 6)}},  // three numbers
+        {{std::string("Quarnel\0", 8), 1, numbers + numbers}},     // eight numbers
+        {{std::string("quarnel\0", 8), 1, numbers}},               // another owner
+        {{std::string("Quarnel", 7), 1, numbers}},                 // owner not terminated
+        {{std::string("QuarnelX\0", 9), 1, numbers}},              // owner longer
+    };
+    for (const std::vector<Note>& notes : others) {
+        EXPECT_EQ(system.readFileVersion(write("image", elfImage(shape, notes))), std::nullopt)
+            << notes.front().owner << " type " << notes.front().type << ", "
+            << notes.front().description.size() << " bytes";
+    }
+}
+
+TEST_F(LinuxVersionTest, SizesThatPointOutsideTheFileGiveNoVersion) {
+    const ElfShape shape;
+    const std::string image = elfImage(shape, notesWithVersion(shape, kFixtureVersion));
+    const ImageWriter writer(true);
+    struct Damage {
+        const char* what;
+        std::size_t offset;
+        std::uint64_t value;
+        int width;
+    };
+    const std::size_t notes = 64 + 56;
+    const Damage damages[] = {
+        {"program headers far behind the end", 32, 0xFFFFFFFFFFFFFF00, 8},
+        {"program headers just behind the end", 32, image.size(), 8},
+        {"program headers too small", 54, 8, 2},
+        {"notes behind the end", 64 + 8, 0xFFFFFFFFFFFFFFF0, 8},
+        {"notes larger than the file", 64 + 32, image.size(), 8},
+        {"notes of 4 GiB", 64 + 32, 0xFFFFFFFF, 8},
+        {"first owner of 4 GiB", notes, 0xFFFFFFFF, 4},
+        {"first description of 4 GiB", notes + 4, 0xFFFFFFFF, 4},
+        {"first description just too long", notes + 4, 0xFFFF, 4},
+    };
+    for (const Damage& damage : damages) {
+        std::string damaged = image;
+        writer.put(damaged, damage.offset, damage.value, damage.width);
+        EXPECT_EQ(system.readFileVersion(write("image", damaged)), std::nullopt) << damage.what;
+    }
+}
+
+}  // namespace
+}  // namespace quarnel
