@@ -14,15 +14,19 @@ cmake --preset release -G "Unix Makefiles" >/dev/null
 cmake --build build/release -j"$(nproc)" --target quarnel wmclose
 program="$repo/build/release/src/app/quarnel"
 
+# Quarnel finds its help page, its settings and its own program file (for the
+# version on the Info tab) in the current directory. The program is linked,
+# not copied, so that a capability given to the built file still applies.
 prepare_directory() {
     mkdir -p "$1"
-    cp resources/QuarnelHelp.html "$1/" 2>/dev/null || true
+    cp resources/QuarnelHelp.html "$1/"
+    ln -sf "$program" "$1/quarnel"
 }
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     prepare_directory "$repo/run"
     cd "$repo/run"
-    exec "$program"
+    exec ./quarnel
 fi
 
 scratch="$(mktemp -d /tmp/quarnel-run-XXXXXX)"
@@ -34,7 +38,7 @@ trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
 export DISPLAY=":$display_number"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-(cd "$scratch" && exec "$program") &
+(cd "$scratch" && exec ./quarnel) &
 quarnel_pid=$!
 window="$(timeout 20 xdotool search --sync --onlyvisible --name 'Quarnel' | head -n 1)"
 xdotool windowfocus "$window"  # no window manager activates it here
