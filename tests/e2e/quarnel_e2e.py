@@ -9,10 +9,12 @@ back through the clipboard, and read every clock change from the library's
 log. A test that cannot get a display fails; nothing here skips.
 """
 
+import ctypes
 import os
 import re
 import select
 import shutil
+import struct
 import subprocess
 import tempfile
 import time
@@ -74,6 +76,15 @@ class XServer:
             self.stop()
             raise RuntimeError("no X display could be started (is Xvfb installed?)")
         self.display = ":" + number.strip().decode()
+
+    def close(self, timeout=10):
+        """Closes the window as a window manager does (WM_DELETE_WINDOW) and
+        returns the program's exit code."""
+        send_close_request(self.display, int(self.window))
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("the program did not end after its window was closed") from None
 
     def stop(self):
         if self.process.poll() is None:
@@ -234,22 +245,36 @@ class Quarnel:
         with open(self.output_path, "wb") as output:
             self.process = subprocess.Popen(command, cwd=scratch.path, stdout=output,
                                             stderr=subprocess.STDOUT)
-        self.window = self._find_window()
+        self.window = None
+
+    def wait_for_window(self):
+        self.window = self.find_window(self.form.title)
         # A window manager would activate the new window; this one has none,
         # so the test gives it the input focus, which Qt reports as activation.
         self.xdotool("windowfocus", "--sync", self.window)
 
-    def _find_window(self):
-        title = "^" + re.escape(self.form.title) + "$"
+    def find_window(self, title, timeout=20):
+        """The id of the program's visible window with exactly this title."""
+        pattern = "^" + re.escape(title) + "$"
         try:
             found = subprocess.run(
-                ["xdotool", "search", "--sync", "--onlyvisible", "--name", title],
-                env=self._x_environment(), capture_output=True, text=True, timeout=20)
+                ["xdotool", "search", "--sync", "--onlyvisible", "--name", pattern],
+                env=self._x_environment(), capture_output=True, text=True, timeout=timeout)
         except subprocess.TimeoutExpired:
-            raise AssertionError("the quarnel window did not appear:\n" + self.output()) from None
-        if found.returncode != 0 or not found.stdout.split():
-            raise AssertionError("the quarnel window did not appear:\n" + self.output())
+            found = None
+        if found is None or found.returncode != 0 or not found.stdout.split():
+            raise AssertionError(f"no window {title!r} appeared; the program said:\n"
+                                 + self.output())
         return found.stdout.split()[0]
+
+    def window_gone(self, window, timeout=5):
+        """True once the window is no longer visible."""
+        def gone():
+            visible = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."],
+                                     env=self._x_environment(), capture_output=True, text=True,
+                                     timeout=5)
+            return window not in visible.stdout.split()
+        return bool(wait_until(gone, timeout))
 
     def _x_environment(self):
         return dict(os.environ, DISPLAY=self.display)
@@ -287,12 +312,19 @@ class Quarnel:
 
     # --- reading ---
 
-    def text_of(self, widget, attempts=3):
-        """The widget's text, copied to the clipboard with Ctrl+A, Ctrl+C.
+    def text_of(self, widget):
+        """The widget's text, copied to the clipboard with Ctrl+A, Ctrl+C."""
+        def copy():
+            self.click(widget)
+            self.key("ctrl+a", "ctrl+c")
+        return self.copied_text(copy, what=f"the text of {widget}")
+
+    def copied_text(self, copy, what="the text", attempts=3):
+        """What `copy` puts on the clipboard.
 
         A marker is put on the clipboard first, so that a copy that did not
-        happen (the tick rewrote the text between the two keys) is noticed and
-        tried again instead of reading an older text."""
+        happen (say the tick rewrote a text between Ctrl+A and Ctrl+C) is
+        noticed and tried again instead of reading an older text."""
         for _ in range(attempts):
             marker = f"quarnel-e2e-marker-{time.monotonic_ns()}"
             holder = subprocess.Popen(
@@ -303,8 +335,7 @@ class Quarnel:
                 holder.stdin.close()
                 if wait_until(lambda: self._clipboard() == marker, 5) is None:
                     raise AssertionError("the clipboard could not be prepared")
-                self.click(widget)
-                self.key("ctrl+a", "ctrl+c")
+                copy()
                 text = wait_until(lambda: (c := self._clipboard()) != marker and c, 1.0)
             finally:
                 if holder.poll() is None:
@@ -312,12 +343,21 @@ class Quarnel:
                 holder.wait(timeout=5)
             if text:
                 return text
-        raise AssertionError(f"the text of {widget} could not be copied")
+        raise AssertionError(f"{what} could not be copied")
 
     def _clipboard(self):
         result = subprocess.run(["xclip", "-o", "-selection", "clipboard"],
                                 env=self._x_environment(), capture_output=True, timeout=5)
         return result.stdout.decode("utf-8", errors="replace") if result.returncode == 0 else None
+
+    def close(self, timeout=10):
+        """Closes the window as a window manager does (WM_DELETE_WINDOW) and
+        returns the program's exit code."""
+        send_close_request(self.display, int(self.window))
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError("the program did not end after its window was closed") from None
 
     def stop(self):
         if self.process.poll() is None:
@@ -327,6 +367,59 @@ class Quarnel:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+
+
+class _InternAtomCookie(ctypes.Structure):
+    _fields_ = [("sequence", ctypes.c_uint)]
+
+
+class _InternAtomReply(ctypes.Structure):
+    _fields_ = [("response_type", ctypes.c_uint8), ("pad0", ctypes.c_uint8),
+                ("sequence", ctypes.c_uint16), ("length", ctypes.c_uint32),
+                ("atom", ctypes.c_uint32)]
+
+
+def send_close_request(display, window):
+    """Sends the window the WM_DELETE_WINDOW message of the window manager
+    protocol; the X server here runs no window manager that could."""
+    xcb = ctypes.CDLL("libxcb.so.1")
+    libc = ctypes.CDLL(None)
+    xcb.xcb_connect.restype = ctypes.c_void_p
+    xcb.xcb_connect.argtypes = [ctypes.c_char_p, ctypes.c_void_p]
+    xcb.xcb_connection_has_error.argtypes = [ctypes.c_void_p]
+    xcb.xcb_intern_atom.restype = _InternAtomCookie
+    xcb.xcb_intern_atom.argtypes = [ctypes.c_void_p, ctypes.c_uint8, ctypes.c_uint16,
+                                    ctypes.c_char_p]
+    xcb.xcb_intern_atom_reply.restype = ctypes.POINTER(_InternAtomReply)
+    xcb.xcb_intern_atom_reply.argtypes = [ctypes.c_void_p, _InternAtomCookie, ctypes.c_void_p]
+    xcb.xcb_send_event.argtypes = [ctypes.c_void_p, ctypes.c_uint8, ctypes.c_uint32,
+                                   ctypes.c_uint32, ctypes.c_char_p]
+    xcb.xcb_flush.argtypes = [ctypes.c_void_p]
+    xcb.xcb_disconnect.argtypes = [ctypes.c_void_p]
+    libc.free.argtypes = [ctypes.c_void_p]
+
+    connection = xcb.xcb_connect(display.encode(), None)
+    try:
+        if xcb.xcb_connection_has_error(connection):
+            raise AssertionError(f"cannot connect to the display {display}")
+
+        def atom(name):
+            reply = xcb.xcb_intern_atom_reply(
+                connection, xcb.xcb_intern_atom(connection, 0, len(name), name), None)
+            if not reply:
+                raise AssertionError(f"the X server does not know {name}")
+            value = reply.contents.atom
+            libc.free(reply)
+            return value
+
+        client_message, format_32, current_time = 33, 32, 0
+        event = struct.pack("=BBHII5I", client_message, format_32, 0, window,
+                            atom(b"WM_PROTOCOLS"), atom(b"WM_DELETE_WINDOW"), current_time,
+                            0, 0, 0)
+        xcb.xcb_send_event(connection, 0, window, 0, event)
+        xcb.xcb_flush(connection)
+    finally:
+        xcb.xcb_disconnect(connection)
 
 
 def real_clock_step_ns():
@@ -358,6 +451,7 @@ class QuarnelTestCase(unittest.TestCase):
         self.quarnel = Quarnel(self.x_server.display, self.scratch, self.form)
         self.addCleanup(self._stop_and_check_real_clock)
         self.clock = self.quarnel.clock
+        self.quarnel.wait_for_window()
 
     def _stop_and_check_real_clock(self):
         self.quarnel.stop()

@@ -103,6 +103,21 @@ class TimeshiftTest(QuarnelTestCase):
         self.assertClockMoved(100 * NS_PER_MS, CLOSE)
         self.assertShows("edRefreshTime", "250")
 
+    # The box's text cannot be read back here (Qt copies a message box's text
+    # only on Windows); the window tests check it.
+    def test_an_empty_refresh_interval_is_reported_and_the_ticks_go_on(self):
+        q = self.quarnel
+        q.click("edRefreshTime")
+        q.key("ctrl+a", "BackSpace", "Return")
+        box = q.find_window("Quarnel", timeout=5)
+        q.xdotool("windowfocus", "--sync", box)
+        q.key("Return")  # OK
+        self.assertTrue(q.window_gone(box), "the error box stayed open")
+
+        q.click("btnPlus")
+        q.click("btnSet")
+        self.assertClockMoved(100 * NS_PER_MS, CLOSE)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
