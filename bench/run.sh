@@ -7,7 +7,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-command="bench/run.sh $*"
+command="bench/run.sh${*:+ $*}"
 build=$(realpath -m "${1:-$root/build/release}")
 shift || true
 
