@@ -36,8 +36,8 @@ class Platform {
 
     // The local time now, at the finest resolution the system offers.
     virtual TimeCount readLocalTime() = 0;
-    // Moves the local clock by `shift` (100-ns units, may be zero or negative),
-    // counted from a reading taken immediately before the clock is set.
+    // Steps the local clock by `shift` (100-ns units, may be zero or negative):
+    // afterwards it reads what it would have read, plus the shift.
     virtual Refusal shiftLocalTime(std::int64_t shift) = 0;
 
     // Stops or starts the named service through the system's service command.

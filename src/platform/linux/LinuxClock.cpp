@@ -2,6 +2,8 @@
 #include <cstring>
 #include <ctime>
 
+#include <sys/timex.h>
+
 #include "platform/linux/LinuxPlatform.h"
 
 namespace quarnel {
@@ -24,22 +26,23 @@ TimeCount LinuxPlatform::readLocalTime() {
 }
 
 // A shift moves local time and the absolute instant alike, so the clock is
-// moved as an absolute instant: read at full resolution, add, set at once.
-// Nothing is lost below the millisecond, and a time-zone change cannot
-// interfere.
+// stepped by the shift itself: the kernel adds it to the clock at the moment
+// of the call. Reading the clock and setting an absolute time instead would
+// lose the time between the reading and the set on every shift, and a RESET
+// after many shifts would not come back to the original timeline.
 Refusal LinuxPlatform::shiftLocalTime(std::int64_t shift) {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    const std::int64_t target = static_cast<std::int64_t>(now.tv_sec) * kNanosecondsPerSecond +
-                                now.tv_nsec + shift * kNanosecondsPerUnit;
-    timespec set{};
-    set.tv_sec = static_cast<time_t>(target / kNanosecondsPerSecond);
-    set.tv_nsec = static_cast<long>(target % kNanosecondsPerSecond);
-    if (set.tv_nsec < 0) {
-        set.tv_nsec += kNanosecondsPerSecond;
-        --set.tv_sec;
+    const std::int64_t ns = shift * kNanosecondsPerUnit;
+    std::int64_t seconds = ns / kNanosecondsPerSecond;
+    std::int64_t fraction = ns % kNanosecondsPerSecond;
+    if (fraction < 0) {  // the kernel wants the fraction in [0, 1 s)
+        fraction += kNanosecondsPerSecond;
+        --seconds;
     }
-    if (clock_settime(CLOCK_REALTIME, &set) != 0) {
+    timex step{};
+    step.modes = ADJ_SETOFFSET | ADJ_NANO;
+    step.time.tv_sec = static_cast<time_t>(seconds);
+    step.time.tv_usec = static_cast<suseconds_t>(fraction);  // nanoseconds under ADJ_NANO
+    if (clock_adjtime(CLOCK_REALTIME, &step) < 0) {
         return std::string(std::strerror(errno));
     }
     return std::nullopt;

@@ -1,0 +1,33 @@
+#!/bin/bash
+# Runs the clock interception library's tests in the two settings they need:
+# as an unprivileged user with the library preloaded, and as that user
+# without it (where every real set must be refused).
+# Usage: run_clockshim_tests.sh TEST_PROGRAM LIBRARY
+set -euo pipefail
+
+program=$1
+library=$2
+user=65534
+as_user=(setpriv --reuid="$user" --regid="$user" --clear-groups)
+
+echo "date before: $(date '+%F %T.%N')"
+
+scratch=$(mktemp -d /tmp/quarnel-clockshim.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+cp "$program" "$scratch/tests"
+cp "$library" "$scratch/libquarnel_clockshim.so"
+chown -R "$user:$user" "$scratch"
+
+status=0
+"${as_user[@]}" env \
+    LD_PRELOAD="$scratch/libquarnel_clockshim.so" \
+    QUARNEL_CLOCKSHIM_LOG="$scratch/clock.log" \
+    QUARNEL_CLOCKSHIM_STATE="$scratch/clock.state" \
+    "$scratch/tests" --gtest_filter='*UnderShim*' || status=1
+echo "--- clock log ---"
+cat "$scratch/clock.log" || status=1
+
+"${as_user[@]}" env -u LD_PRELOAD "$scratch/tests" --gtest_filter='*WithoutShim*' || status=1
+
+echo "date after: $(date '+%F %T.%N')"
+exit "$status"
