@@ -73,8 +73,7 @@ TEST_F(WindowsProcessesTest, TerminatesTheFoundCopiesWithExitCodeZeroAndSparesTh
 
 TEST(WindowsProcessesOwnTest, NeverFindsItsOwnProcess) {
     WindowsPlatform system;
-    const std::wstring self =
-        testing::helperProgram(L"quarnel_platform_tests").filename().wstring();
+    const std::wstring self = testing::testProgram().filename().wstring();
     EXPECT_THAT(system.findProcessesByFileName(toUtf8(self)),
                 Not(::testing::Contains(GetCurrentProcessId())));
 }

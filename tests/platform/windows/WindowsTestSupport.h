@@ -24,11 +24,16 @@ inline std::string utf8(const fs::path& path) {
     return toUtf8(path.wstring());
 }
 
-// The helper programs are built into the folder of the test program.
-inline fs::path helperProgram(const std::wstring& name) {
+// The test program's own file.
+inline fs::path testProgram() {
     std::wstring self(MAX_PATH, L'\0');
     self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    return fs::path(self).parent_path() / (name + L".exe");
+    return self;
+}
+
+// The helper programs are built into the folder of the test program.
+inline fs::path helperProgram(const std::wstring& name) {
+    return testProgram().parent_path() / (name + L".exe");
 }
 
 // A name no other test run uses at the same time.
