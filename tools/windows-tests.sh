@@ -3,7 +3,7 @@
 # MinGW-w64 and runs their tests under Wine, in a throw-away Wine prefix that
 # is removed afterwards. The GUI is left out: there is no Qt for Windows here.
 #
-# Needs (Debian 12): cmake make g++-mingw-w64-x86-64-posix wine wine64
+# Needs (Debian 12): cmake make googletest g++-mingw-w64-x86-64-posix wine wine64
 # Usage: tools/windows-tests.sh            (from anywhere in the repository)
 #   QUARNEL_JOBS=N     parallel build jobs (default: all processors)
 #   QUARNEL_WINDOWS_BUILD_DIR=DIR  build directory (default: build/windows)
