@@ -23,6 +23,10 @@ export WINEPREFIX
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+# Wine stores Windows file names in the Unix locale's character set: without a
+# UTF-8 locale, names such as "Prüfung" cannot be created at all. A fixed
+# locale also keeps Windows' own texts (the system's reasons) in English.
+export LC_ALL=C.UTF-8
 
 finish() {
     local status=$?
