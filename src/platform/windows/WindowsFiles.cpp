@@ -1,0 +1,105 @@
+#include <windows.h>
+
+#include <array>
+
+#include "platform/windows/SystemReason.h"
+#include "platform/windows/UniqueHandle.h"
+#include "platform/windows/Utf16.h"
+#include "platform/windows/WindowsPlatform.h"
+
+namespace quarnel {
+namespace {
+
+// The directory part with its trailing separator, so that a file in a drive
+// root keeps its root ("C:\"), or "." for a bare file name.
+std::wstring directoryOf(const std::wstring& path) {
+    const auto separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::wstring(L".") : path.substr(0, separator + 1);
+}
+
+Refusal writeThrough(const wchar_t* path, const std::string& contents) {
+    const UniqueHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return lastSystemReason();
+    }
+    const char* data = contents.data();
+    std::size_t left = contents.size();
+    while (left > 0) {
+        const DWORD chunk = left > MAXDWORD ? MAXDWORD : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!WriteFile(file.get(), data, chunk, &written, nullptr)) {
+            return lastSystemReason();
+        }
+        data += written;
+        left -= written;
+    }
+    if (!FlushFileBuffers(file.get())) {
+        return lastSystemReason();
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string WindowsPlatform::currentDirectory() {
+    std::wstring directory(MAX_PATH, L'\0');
+    for (;;) {
+        // The count leaves out the terminating null when the buffer was large
+        // enough, and includes it when it asks for a larger one.
+        const DWORD length =
+            GetCurrentDirectoryW(static_cast<DWORD>(directory.size()), directory.data());
+        if (length == 0) {
+            return ".";
+        }
+        const bool complete = length < directory.size();
+        directory.resize(length);
+        if (complete) {
+            return toUtf8(directory);
+        }
+    }
+}
+
+std::optional<std::string> WindowsPlatform::readFile(const std::string& path) {
+    const std::wstring name = toUtf16(path);
+    const UniqueHandle file(CreateFileW(name.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return std::nullopt;
+    }
+    std::string contents;
+    std::array<char, 64 * 1024> chunk{};
+    DWORD read = 0;
+    do {
+        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr)) {
+            return std::nullopt;
+        }
+        contents.append(chunk.data(), read);
+    } while (read > 0);
+    return contents;
+}
+
+// The new contents go to a temporary file in the same directory and reach the
+// disk; then one rename puts it over the old file, so the name always holds
+// either the old or the new contents in full. (ReplaceFileW is not used: under
+// Wine it deletes the old file before moving the new one in, and a refused
+// replace leaves an empty file of its own behind.)
+Refusal WindowsPlatform::replaceFile(const std::string& path, const std::string& contents) {
+    const std::wstring target = toUtf16(path);
+    std::array<wchar_t, MAX_PATH> temporary{};
+    if (GetTempFileNameW(directoryOf(target).c_str(), L"qrn", 0, temporary.data()) == 0) {
+        return lastSystemReason();
+    }
+    Refusal refusal = writeThrough(temporary.data(), contents);
+    if (!refusal && !MoveFileExW(temporary.data(), target.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        refusal = lastSystemReason();
+    }
+    if (refusal) {
+        DeleteFileW(temporary.data());
+    }
+    return refusal;
+}
+
+}  // namespace quarnel

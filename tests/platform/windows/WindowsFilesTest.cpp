@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include "WindowsTestSupport.h"
+#include "platform/windows/UniqueHandle.h"
+#include "platform/windows/WindowsPlatform.h"
+
+namespace quarnel {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using testing::ScratchDirectory;
+using testing::utf8;
+
+class WindowsFilesTest : public ::testing::Test {
+  protected:
+    std::size_t entries() const {
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(scratch.path()), fs::directory_iterator{}));
+    }
+
+    ScratchDirectory scratch;
+    const fs::path settings = scratch.path() / "Quarnel.ini";
+    WindowsPlatform system;
+};
+
+// Line ends and bytes go through untouched: the file is not opened as text.
+TEST_F(WindowsFilesTest, AFirstSaveCreatesTheFileAndLeavesNoTemporaryBehind) {
+    const std::string contents = "[Program]\r\nActive=1\r\nlone\nend\0x"s;
+    ASSERT_EQ(system.replaceFile(utf8(settings), contents), std::nullopt);
+    EXPECT_EQ(testing::readWhole(settings), contents);
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(WindowsFilesTest, ReplacesAnExistingFileWhole) {
+    ASSERT_EQ(system.replaceFile(utf8(settings), "old and longer contents"), std::nullopt);
+    ASSERT_EQ(system.replaceFile(utf8(settings), "new"), std::nullopt);
+    EXPECT_EQ(system.readFile(utf8(settings)), "new");
+    EXPECT_EQ(entries(), 1u);
+}
+
+// Another program holding the file open without sharing it makes the
+// replace fail; the old contents must survive and the temporary go.
+TEST_F(WindowsFilesTest, ARefusedReplaceKeepsTheOldFileAndSaysWhy) {
+    ASSERT_EQ(system.replaceFile(utf8(settings), "old"), std::nullopt);
+    {
+        const UniqueHandle holder(CreateFileW(settings.c_str(), GENERIC_READ, 0, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(holder.valid());
+        const Refusal refusal = system.replaceFile(utf8(settings), "new");
+        ASSERT_TRUE(refusal);
+        EXPECT_FALSE(refusal->empty());
+        EXPECT_EQ(entries(), 1u);
+    }
+    EXPECT_EQ(system.readFile(utf8(settings)), "old");
+}
+
+TEST_F(WindowsFilesTest, AMissingDirectoryIsRefusedAndNothingIsWritten) {
+    const Refusal refusal = system.replaceFile(utf8(scratch.path() / "gone" / "Quarnel.ini"), "x");
+    ASSERT_TRUE(refusal);
+    EXPECT_FALSE(refusal->empty());
+    EXPECT_EQ(entries(), 0u);
+}
+
+TEST_F(WindowsFilesTest, AMissingFileReadsAsNothing) {
+    EXPECT_EQ(system.readFile(utf8(settings)), std::nullopt);
+}
+
+// Paths arrive in UTF-8 and must name the same file as the UTF-16 path.
+TEST_F(WindowsFilesTest, NonAsciiPathsNameTheSameFileAsTheirUtf16Form) {
+    const fs::path folder = scratch.path() / L"Pr\u00fcfung \u00c4\u03a9";
+    fs::create_directory(folder);
+    const fs::path file = folder / L"Einstellungen \u00df.ini";
+
+    ASSERT_EQ(system.replaceFile(utf8(file), "x"), std::nullopt);
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_EQ(system.readFile(utf8(file)), "x");
+}
+
+TEST_F(WindowsFilesTest, TheCurrentDirectoryIsReadInFull) {
+    const fs::path folder = scratch.path() / L"Arbeitsverzeichnis \u00e4\u03a9";
+    fs::create_directory(folder);
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder);
+    const std::string current = system.currentDirectory();
+    fs::current_path(previous);
+
+    EXPECT_EQ(current, utf8(folder));
+}
+
+}  // namespace
+}  // namespace quarnel
