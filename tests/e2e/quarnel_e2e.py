@@ -3,18 +3,18 @@
 Each test class gets its own X server (Xvfb, on a display it picks itself);
 each test gets a scratch directory with copies of the program and of the clock
 interception library, and a fresh quarnel started there as an unprivileged
-user with the library preloaded. The tests drive it with real input through
-xdotool at the widgets' positions taken from the form description, read texts
-back through the clipboard, and read every clock change from the library's
-log. A test that cannot get a display fails; nothing here skips.
+user with the library preloaded and the scratch directory's bin first on its
+PATH, where a test puts fakes of the commands the program runs. The tests
+drive it with real input through xdotool at the widgets' positions taken from
+the form description, read texts back through the clipboard, close it with
+wmclose as a window manager would, and read every clock change from the
+library's log. A test that cannot get a display fails; nothing here skips.
 """
 
-import ctypes
 import os
 import re
 import select
 import shutil
-import struct
 import subprocess
 import tempfile
 import time
@@ -28,9 +28,12 @@ FORM_FILE = os.path.join(SOURCE_DIR, "src", "app", "Tabbedtemplate.ui")
 # The tab strip above every page, as resources/styles.qss draws it.
 TAB_STRIP_HEIGHT = 30
 TAB_WIDTH = 99
+# The rows of the clip list, as its style in the form description draws them.
+LIST_ROW_HEIGHT = 32
 
 PROGRAM = os.environ.get("QUARNEL_E2E_PROGRAM", "")
 SHIM = os.environ.get("QUARNEL_E2E_SHIM", "")
+WMCLOSE = os.environ.get("QUARNEL_E2E_WMCLOSE", "")
 
 NS_PER_MS = 1_000_000
 NS_PER_US = 1_000
@@ -41,8 +44,16 @@ def run(args, timeout=10, **kwargs):
                           **kwargs)
 
 
+def unprivileged(environment, command):
+    """The command run as the unprivileged user with exactly this environment."""
+    return (["setpriv", f"--reuid={UNPRIVILEGED}", f"--regid={UNPRIVILEGED}", "--clear-groups",
+             "env", "-i"]
+            + [f"{key}={value}" for key, value in environment.items()] + list(command))
+
+
 def wait_until(condition, timeout, interval=0.05):
-    """The condition's first true result, or None when the time is up."""
+    """The condition's first true result, or its last false one when the time
+    is up."""
     deadline = time.monotonic() + timeout
     while True:
         result = condition()
@@ -76,15 +87,6 @@ class XServer:
             self.stop()
             raise RuntimeError("no X display could be started (is Xvfb installed?)")
         self.display = ":" + number.strip().decode()
-
-    def close(self, timeout=10):
-        """Closes the window as a window manager does (WM_DELETE_WINDOW) and
-        returns the program's exit code."""
-        send_close_request(self.display, int(self.window))
-        try:
-            return self.process.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            raise AssertionError("the program did not end after its window was closed") from None
 
     def stop(self):
         if self.process.poll() is None:
@@ -142,24 +144,51 @@ class Form:
 
 class Scratch:
     """A directory the unprivileged user owns, holding the program and the
-    library (the build tree may not be readable by that user)."""
+    library (the build tree may not be readable by that user), and whatever
+    files a test writes there."""
 
     def __init__(self):
-        if not PROGRAM or not SHIM:
-            raise RuntimeError("QUARNEL_E2E_PROGRAM and QUARNEL_E2E_SHIM must name the built "
-                               "program and clock library")
+        if not PROGRAM or not SHIM or not WMCLOSE:
+            raise RuntimeError("QUARNEL_E2E_PROGRAM, QUARNEL_E2E_SHIM and QUARNEL_E2E_WMCLOSE "
+                               "must name the built program, clock library and wmclose")
         self.path = tempfile.mkdtemp(prefix="quarnel-e2e-")
         os.chmod(self.path, 0o755)
-        shutil.copy2(PROGRAM, self.file("quarnel"))
-        shutil.copy2(SHIM, self.file("libquarnel_clockshim.so"))
-        os.mkdir(self.file("runtime"), 0o700)
-        for directory, _, files in os.walk(self.path):
-            os.chown(directory, UNPRIVILEGED, UNPRIVILEGED)
-            for name in files:
-                os.chown(os.path.join(directory, name), UNPRIVILEGED, UNPRIVILEGED)
+        os.chown(self.path, UNPRIVILEGED, UNPRIVILEGED)
+        self.copy(PROGRAM, "quarnel")
+        self.copy(SHIM, "libquarnel_clockshim.so")
+        self.make_directory("runtime", 0o700)
+        self.make_directory("bin")
 
     def file(self, name):
         return os.path.join(self.path, name)
+
+    @property
+    def unique_name(self):
+        """A name no other test run on this machine uses: the directory's,
+        which mkdtemp made unique."""
+        return os.path.basename(self.path)
+
+    def make_directory(self, name, mode=0o755):
+        os.mkdir(self.file(name), mode)
+        os.chown(self.file(name), UNPRIVILEGED, UNPRIVILEGED)
+
+    def copy(self, source, name):
+        shutil.copy2(source, self.file(name))
+        os.chown(self.file(name), UNPRIVILEGED, UNPRIVILEGED)
+
+    def write(self, name, text, executable=False):
+        with open(self.file(name), "w", encoding="utf-8") as file:
+            file.write(text)
+        os.chmod(self.file(name), 0o755 if executable else 0o644)
+        os.chown(self.file(name), UNPRIVILEGED, UNPRIVILEGED)
+
+    def read(self, name):
+        """The file's text, or None while it does not exist."""
+        try:
+            with open(self.file(name), encoding="utf-8") as file:
+                return file.read()
+        except FileNotFoundError:
+            return None
 
     def remove(self):
         shutil.rmtree(self.path, ignore_errors=True)
@@ -228,6 +257,7 @@ class Quarnel:
         self.scratch = scratch
         self.form = form
         self.clock = ClockLog(scratch.file("clock.log"))
+        self.clock.seen = len(self.clock.changes())  # a restart reads only its own changes
         self.output_path = scratch.file("output.txt")
         environment = {
             "DISPLAY": display,
@@ -237,13 +267,11 @@ class Quarnel:
             "QT_QPA_PLATFORM": "xcb",
             "LD_PRELOAD": scratch.file("libquarnel_clockshim.so"),
             "QUARNEL_CLOCKSHIM_LOG": self.clock.path,
+            "PATH": f"{scratch.file('bin')}:/usr/bin:/bin",
         }
-        command = ["setpriv", f"--reuid={UNPRIVILEGED}", f"--regid={UNPRIVILEGED}",
-                   "--clear-groups", "env", "-i"]
-        command += [f"{key}={value}" for key, value in environment.items()]
-        command.append("./quarnel")
-        with open(self.output_path, "wb") as output:
-            self.process = subprocess.Popen(command, cwd=scratch.path, stdout=output,
+        with open(self.output_path, "ab") as output:
+            self.process = subprocess.Popen(unprivileged(environment, ["./quarnel"]),
+                                            cwd=scratch.path, stdout=output,
                                             stderr=subprocess.STDOUT)
         self.window = None
 
@@ -297,6 +325,11 @@ class Quarnel:
     def click_tab(self, title):
         self.click_at(*self.form.tab_centre(title))
 
+    def click_entry(self, widget, row):
+        """Clicks the row of a list, counting from 0 at its top."""
+        area = self.form.widgets[widget]
+        self.click_at(area.centre[0], area.y + row * LIST_ROW_HEIGHT + LIST_ROW_HEIGHT // 2)
+
     def wheel(self, widget, steps):
         """Turns the wheel over the widget: positive steps away from the user."""
         x, y = self.form.widgets[widget].centre
@@ -333,16 +366,18 @@ class Quarnel:
             try:
                 holder.stdin.write(marker.encode())
                 holder.stdin.close()
-                if wait_until(lambda: self._clipboard() == marker, 5) is None:
+                if not wait_until(lambda: self._clipboard() == marker, 5):
                     raise AssertionError("the clipboard could not be prepared")
                 copy()
-                text = wait_until(lambda: (c := self._clipboard()) != marker and c, 1.0)
+                # In a list, so that an empty text counts as copied too.
+                copied = wait_until(
+                    lambda: [c] if (c := self._clipboard()) not in (None, marker) else None, 1.0)
             finally:
                 if holder.poll() is None:
                     holder.terminate()
                 holder.wait(timeout=5)
-            if text:
-                return text
+            if copied:
+                return copied[0]
         raise AssertionError(f"{what} could not be copied")
 
     def _clipboard(self):
@@ -353,7 +388,7 @@ class Quarnel:
     def close(self, timeout=10):
         """Closes the window as a window manager does (WM_DELETE_WINDOW) and
         returns the program's exit code."""
-        send_close_request(self.display, int(self.window))
+        run([WMCLOSE, self.window], env=self._x_environment())
         try:
             return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
@@ -367,59 +402,6 @@ class Quarnel:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
-
-
-class _InternAtomCookie(ctypes.Structure):
-    _fields_ = [("sequence", ctypes.c_uint)]
-
-
-class _InternAtomReply(ctypes.Structure):
-    _fields_ = [("response_type", ctypes.c_uint8), ("pad0", ctypes.c_uint8),
-                ("sequence", ctypes.c_uint16), ("length", ctypes.c_uint32),
-                ("atom", ctypes.c_uint32)]
-
-
-def send_close_request(display, window):
-    """Sends the window the WM_DELETE_WINDOW message of the window manager
-    protocol; the X server here runs no window manager that could."""
-    xcb = ctypes.CDLL("libxcb.so.1")
-    libc = ctypes.CDLL(None)
-    xcb.xcb_connect.restype = ctypes.c_void_p
-    xcb.xcb_connect.argtypes = [ctypes.c_char_p, ctypes.c_void_p]
-    xcb.xcb_connection_has_error.argtypes = [ctypes.c_void_p]
-    xcb.xcb_intern_atom.restype = _InternAtomCookie
-    xcb.xcb_intern_atom.argtypes = [ctypes.c_void_p, ctypes.c_uint8, ctypes.c_uint16,
-                                    ctypes.c_char_p]
-    xcb.xcb_intern_atom_reply.restype = ctypes.POINTER(_InternAtomReply)
-    xcb.xcb_intern_atom_reply.argtypes = [ctypes.c_void_p, _InternAtomCookie, ctypes.c_void_p]
-    xcb.xcb_send_event.argtypes = [ctypes.c_void_p, ctypes.c_uint8, ctypes.c_uint32,
-                                   ctypes.c_uint32, ctypes.c_char_p]
-    xcb.xcb_flush.argtypes = [ctypes.c_void_p]
-    xcb.xcb_disconnect.argtypes = [ctypes.c_void_p]
-    libc.free.argtypes = [ctypes.c_void_p]
-
-    connection = xcb.xcb_connect(display.encode(), None)
-    try:
-        if xcb.xcb_connection_has_error(connection):
-            raise AssertionError(f"cannot connect to the display {display}")
-
-        def atom(name):
-            reply = xcb.xcb_intern_atom_reply(
-                connection, xcb.xcb_intern_atom(connection, 0, len(name), name), None)
-            if not reply:
-                raise AssertionError(f"the X server does not know {name}")
-            value = reply.contents.atom
-            libc.free(reply)
-            return value
-
-        client_message, format_32, current_time = 33, 32, 0
-        event = struct.pack("=BBHII5I", client_message, format_32, 0, window,
-                            atom(b"WM_PROTOCOLS"), atom(b"WM_DELETE_WINDOW"), current_time,
-                            0, 0, 0)
-        xcb.xcb_send_event(connection, 0, window, 0, event)
-        xcb.xcb_flush(connection)
-    finally:
-        xcb.xcb_disconnect(connection)
 
 
 def real_clock_step_ns():
@@ -448,13 +430,27 @@ class QuarnelTestCase(unittest.TestCase):
         self.real_clock_before = real_clock_step_ns()
         self.scratch = Scratch()
         self.addCleanup(self.scratch.remove)
-        self.quarnel = Quarnel(self.x_server.display, self.scratch, self.form)
+        # Cleanups run last first: what prepare starts is ended after the program.
+        self.prepare()
+        self.started = []
         self.addCleanup(self._stop_and_check_real_clock)
+        self.start_quarnel()
+
+    def prepare(self):
+        """Puts into the scratch directory what the program is to find at its
+        start; nothing by default."""
+
+    def start_quarnel(self):
+        """Starts the program in the test's scratch directory and waits for its
+        window; called again after the program has ended, it is a restart."""
+        self.quarnel = Quarnel(self.x_server.display, self.scratch, self.form)
+        self.started.append(self.quarnel)
         self.clock = self.quarnel.clock
         self.quarnel.wait_for_window()
 
     def _stop_and_check_real_clock(self):
-        self.quarnel.stop()
+        for quarnel in self.started:
+            quarnel.stop()
         print("date after:", run(["date", "+%F %T.%N"]).stdout.strip())
         output = self.quarnel.output()
         if output:
