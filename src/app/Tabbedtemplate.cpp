@@ -1,6 +1,7 @@
 #include "app/Tabbedtemplate.h"
 
 #include <QEvent>
+#include <exception>
 
 TTabbedForm* TabbedForm = nullptr;
 
@@ -10,6 +11,8 @@ constexpr int kTabCount = 4;
 
 TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     TabbedForm = this;
+    // Also when construction fails: no reference outlives the window.
+    connect(this, &QObject::destroyed, [] { TabbedForm = nullptr; });
     setupUi(this);
     // The home page is a build setting, so it cannot be part of the form.
     btnURL->setText(QStringLiteral(QUARNEL_HOME_PAGE));
@@ -79,10 +82,20 @@ void TTabbedForm::TabControl1Change() {
 }
 
 // An active tool hands the clock back to the time keepers before it ends;
-// the settings are written after that, in every case.
+// the settings are written after that, in every case. When the keepers
+// cannot be started, the settings are still saved before the window reports
+// it and stays open, so nothing the user entered is lost.
 void TTabbedForm::FormClose() {
+    std::exception_ptr keepersFailure;
     if (swPauseActive->isChecked()) {
-        StartTimeKeepers();
+        try {
+            StartTimeKeepers();
+        } catch (...) {
+            keepersFailure = std::current_exception();
+        }
     }
     SaveSettings();
+    if (keepersFailure) {
+        std::rethrow_exception(keepersFailure);
+    }
 }

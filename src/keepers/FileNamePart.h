@@ -5,8 +5,9 @@
 
 namespace quarnel {
 
-// The characters that end a directory part in a program path.
-inline constexpr std::string_view kWindowsPathSeparators = "\\:";
+// The characters that end a directory part in a program path. Windows takes
+// "/" as well as "\\" (and no file name can hold either).
+inline constexpr std::string_view kWindowsPathSeparators = "\\/:";
 inline constexpr std::string_view kLinuxPathSeparators = "/";
 
 #ifdef _WIN32

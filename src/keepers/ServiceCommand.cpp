@@ -3,7 +3,8 @@
 namespace quarnel {
 
 std::vector<std::string> serviceCommand(TKeeperAction action, const std::string& serviceName) {
-    return {"systemctl", action == TKeeperAction::Stop ? "stop" : "start", serviceName};
+    // "--" ends the options: a name that starts with "-" is still a name.
+    return {"systemctl", action == TKeeperAction::Stop ? "stop" : "start", "--", serviceName};
 }
 
 std::vector<std::string> inTerminalThatStaysOpen(const std::string& terminal,

@@ -1,5 +1,6 @@
 #include "settings/IniDocument.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace quarnel {
@@ -156,7 +157,12 @@ void IniDocument::addEntry(Section& section, std::string_view key, std::string v
     section.entries.push_back(Entry{std::string(key), std::move(value)});
 }
 
+// A value is one line of the file. The widgets' texts are single lines, but a
+// pasted line break would otherwise start a new line that reads back as
+// another key or section; it is written as a blank instead.
 void IniDocument::write(std::string_view section, std::string_view key, std::string value) {
+    std::replace_if(
+        value.begin(), value.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     Section& target = sectionNamed(section);
     const auto found = target.entryByKey.find(folded(key));
     if (found != target.entryByKey.end()) {

@@ -55,7 +55,7 @@ std::vector<quarnel::ScreenArea> screenAreas() {
     std::stable_partition(screens.begin(), screens.end(),
                           [primary](const QScreen* screen) { return screen == primary; });
     for (const QScreen* screen : screens) {
-        const QRect area = screen->availableGeometry();
+        const QRect area = screen->geometry();
         areas.push_back({area.x(), area.y(), area.width(), area.height()});
     }
     return areas;

@@ -1,5 +1,6 @@
 #include "widgets/OpenFileDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
@@ -47,6 +48,7 @@ bool OpenFileDialog::execute() {
     if (!chosen) {
         return false;
     }
-    m_fileName = *chosen;
+    // Qt names files with "/"; the path edit shows the system's own form.
+    m_fileName = QDir::toNativeSeparators(*chosen);
     return true;
 }

@@ -29,7 +29,7 @@ class PauseSwitchTest(QuarnelTestCase):
     def switch_on_and_see_the_time_keepers_stopped(self):
         self.quarnel.click_tab("Timeshift")
         self.quarnel.click("swPauseActive")
-        self.assertEqual(self.systemctl.wait_for_calls(1), [["stop", SERVICE]])
+        self.assertEqual(self.systemctl.wait_for_calls(1), [["stop", "--", SERVICE]])
         try:
             status = self.keeper.process.wait(timeout=5)
         except subprocess.TimeoutExpired:
@@ -47,7 +47,7 @@ class PauseSwitchTest(QuarnelTestCase):
 
         self.quarnel.click("swPauseActive")
         self.assertEqual(self.systemctl.wait_for_calls(2),
-                         [["stop", SERVICE], ["start", SERVICE]])
+                         [["stop", "--", SERVICE], ["start", "--", SERVICE]])
         self.assertRelaunched()
 
     def test_closing_while_active_starts_them_and_the_next_start_stops_them(self):
@@ -55,13 +55,13 @@ class PauseSwitchTest(QuarnelTestCase):
 
         self.assertEqual(self.quarnel.close(), 0)
         self.assertEqual(self.systemctl.wait_for_calls(2),
-                         [["stop", SERVICE], ["start", SERVICE]])
+                         [["stop", "--", SERVICE], ["start", "--", SERVICE]])
         self.assertRelaunched()
         [relaunched] = self.keeper.running_ids()
 
         self.start_quarnel()  # saved active: the start stops them again
         self.assertEqual(self.systemctl.wait_for_calls(3),
-                         [["stop", SERVICE], ["start", SERVICE], ["stop", SERVICE]])
+                         [["stop", "--", SERVICE], ["start", "--", SERVICE], ["stop", "--", SERVICE]])
         self.assertTrue(wait_until(lambda: relaunched not in self.keeper.running_ids(), 5),
                         "the dummy time keeper still runs")
 

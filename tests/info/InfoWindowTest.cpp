@@ -92,7 +92,7 @@ TEST_F(WindowTest, TheInfoPicturesHaveTheirSizes) {
     TTabbedForm& window = build();
     EXPECT_EQ(window.imgDonateButton->pixmap().size(), QSize(92, 47));
     EXPECT_EQ(window.Image1->pixmap().size(), QSize(128, 128));
-    EXPECT_TRUE(window.Image1->hasScaledContents()) << "fitted into its 137 x 127 control";
+    EXPECT_TRUE(window.Image1->isFitted()) << "fitted into its 137 x 127 control, kept square";
 }
 
 }  // namespace

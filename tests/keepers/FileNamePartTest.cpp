@@ -21,20 +21,20 @@ TEST_P(FileNamePartTest, IsTheTextAfterTheLastSeparator) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FileNamePartTest,
-    ::testing::Values(FileNamePartCase{R"(C:\Tools\Clock\MyClock.exe)", "MyClock.exe",
-                                       R"(C:\Tools\Clock\MyClock.exe)"},
-                      FileNamePartCase{"C:MyClock.exe", "MyClock.exe", "C:MyClock.exe"},
-                      FileNamePartCase{R"(\\server\share\sync.exe)", "sync.exe",
-                                       R"(\\server\share\sync.exe)"},
-                      FileNamePartCase{"/usr/local/bin/clock-keeper", "/usr/local/bin/clock-keeper",
-                                       "clock-keeper"},
-                      FileNamePartCase{"/opt/odd:name/keeper", "name/keeper", "keeper"},
-                      FileNamePartCase{R"(/home/op/a\b)", R"(b)", R"(a\b)"},
-                      FileNamePartCase{"prog.exe", "prog.exe", "prog.exe"},
-                      FileNamePartCase{"My Clock.exe", "My Clock.exe", "My Clock.exe"},
-                      FileNamePartCase{R"(C:\Tools\)", "", R"(C:\Tools\)"},
-                      FileNamePartCase{"/usr/bin/", "/usr/bin/", ""},
-                      FileNamePartCase{"C:", "", "C:"}, FileNamePartCase{"", "", ""}));
+    ::testing::Values(
+        FileNamePartCase{R"(C:\Tools\Clock\MyClock.exe)", "MyClock.exe",
+                         R"(C:\Tools\Clock\MyClock.exe)"},
+        FileNamePartCase{"C:MyClock.exe", "MyClock.exe", "C:MyClock.exe"},
+        FileNamePartCase{R"(\\server\share\sync.exe)", "sync.exe", R"(\\server\share\sync.exe)"},
+        // Windows takes "/" too: Qt's file dialog writes it.
+        FileNamePartCase{"C:/Tools/MyClock.exe", "MyClock.exe", "MyClock.exe"},
+        FileNamePartCase{"/usr/local/bin/clock-keeper", "clock-keeper", "clock-keeper"},
+        FileNamePartCase{"/opt/odd:name/keeper", "keeper", "keeper"},
+        FileNamePartCase{R"(/home/op/a\b)", R"(b)", R"(a\b)"},
+        FileNamePartCase{"prog.exe", "prog.exe", "prog.exe"},
+        FileNamePartCase{"My Clock.exe", "My Clock.exe", "My Clock.exe"},
+        FileNamePartCase{R"(C:\Tools\)", "", R"(C:\Tools\)"}, FileNamePartCase{"/usr/bin/", "", ""},
+        FileNamePartCase{"C:", "", "C:"}, FileNamePartCase{"", "", ""}));
 
 TEST(FileNamePartTest, ThisBuildUsesItsOwnSystemsSeparators) {
 #ifdef _WIN32

@@ -221,6 +221,7 @@ TEST_F(TimeKeepersWindowTest, AFailingCloseShowsWhyAndKeepsTheWindowOpen) {
     EXPECT_FALSE(window.close());
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(errorBoxes, QStringList("The program parameters leave a quote open: 'x."));
+    EXPECT_TRUE(refusing.files.count(settingsPath())) << "the settings are saved all the same";
 
     refusing.refuse = false;
     EXPECT_TRUE(window.close());

@@ -173,5 +173,16 @@ TEST(IniDocumentTest, WhatIsWrittenReadsBackTheSame) {
     EXPECT_TRUE(read.readBool("Setup", "Verbose", false));
 }
 
+// A pasted line break must not let one text add keys or sections to the file.
+TEST(IniDocumentTest, ALineBreakInAValueIsWrittenAsABlank) {
+    IniDocument written;
+    written.write("Setup", "Service", "x\n[Timing]\nRefresh=7\r");
+    written.write("Timing", "Refresh", "1000");
+
+    const IniDocument read = IniDocument::parse(written.serialise("\n"));
+    EXPECT_EQ(read.read("Setup", "Service"), "x [Timing] Refresh=7 ");
+    EXPECT_EQ(read.read("Timing", "Refresh"), "1000");
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -59,11 +59,18 @@ std::string LinuxPlatform::currentDirectory() {
     return buffer;
 }
 
-// Read with plain system calls: a stream reading a directory throws instead
-// of failing, and whatever cannot be read must count as missing.
+// Only a regular file of sensible size is read: a FIFO or a device under the
+// settings file's name must not hang or exhaust the program at start-up. Plain
+// system calls, since a stream reading a directory throws instead of failing.
 std::optional<std::string> LinuxPlatform::readFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    constexpr off_t kLargestFile = 64 * 1024 * 1024;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
+        return std::nullopt;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kLargestFile) {
+        ::close(fd);
         return std::nullopt;
     }
     std::string contents;
@@ -73,7 +80,7 @@ std::optional<std::string> LinuxPlatform::readFile(const std::string& path) {
         if (count < 0 && errno == EINTR) {
             continue;
         }
-        if (count < 0) {
+        if (count < 0 || contents.size() + static_cast<std::size_t>(count) > kLargestFile) {
             ::close(fd);
             return std::nullopt;
         }

@@ -2,6 +2,7 @@
 // After windows.h, which it needs.
 #include <tlhelp32.h>
 
+#include "keepers/ProgramProcesses.h"
 #include "platform/windows/UniqueHandle.h"
 #include "platform/windows/Utf16.h"
 #include "platform/windows/WindowsPlatform.h"
@@ -10,32 +11,33 @@ namespace quarnel {
 namespace {
 
 // File names compare as the file system does: without regard to case.
-bool sameFileName(const wchar_t* left, const std::wstring& right) {
-    return CompareStringOrdinal(left, -1, right.c_str(), -1, TRUE) == CSTR_EQUAL;
+bool sameFileName(std::string_view left, std::string_view right) {
+    const std::wstring wideLeft = toUtf16(left);
+    const std::wstring wideRight = toUtf16(right);
+    return CompareStringOrdinal(wideLeft.c_str(), static_cast<int>(wideLeft.size()),
+                                wideRight.c_str(), static_cast<int>(wideRight.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+std::vector<RunningProcess> runningProcesses() {
+    std::vector<RunningProcess> running;
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.valid()) {
+        return running;
+    }
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        running.push_back({entry.th32ProcessID, toUtf8(entry.szExeFile)});
+    }
+    return running;
 }
 
 }  // namespace
 
 std::vector<ProcessId> WindowsPlatform::findProcessesByFileName(const std::string& fileName) {
-    std::vector<ProcessId> found;
-    if (fileName.empty()) {
-        return found;
-    }
-    const std::wstring wanted = toUtf16(fileName);
-    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.valid()) {
-        return found;
-    }
-    const DWORD self = GetCurrentProcessId();
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
-        if (entry.th32ProcessID != self && sameFileName(entry.szExeFile, wanted)) {
-            found.push_back(entry.th32ProcessID);
-        }
-    }
-    return found;
+    return processesOfProgram(runningProcesses(), fileName, GetCurrentProcessId(), sameFileName);
 }
 
 void WindowsPlatform::terminateProcess(ProcessId id) {

@@ -133,6 +133,14 @@ TEST_F(LinuxFilesTest, AMissingDirectoryIsRefused) {
 TEST_F(LinuxFilesTest, WhatCannotBeReadReadsAsNothing) {
     EXPECT_FALSE(system.readFile(directory / "absent"));
     EXPECT_FALSE(system.readFile(directory)) << "a directory";
+
+    // Neither may hold up the start: a FIFO nobody writes to, an endless device.
+    const fs::path fifo = directory / "Quarnel.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(system.readFile(fifo)) << "a FIFO";
+    const fs::path endless = directory / "zeros";
+    fs::create_symlink("/dev/zero", endless);
+    EXPECT_FALSE(system.readFile(endless)) << "a device";
 }
 
 TEST_F(LinuxFilesTest, ReadsEveryByte) {

@@ -114,7 +114,7 @@ TEST_P(LinuxServiceTest, RunsSystemctlWithTheNameAsOneArgument) {
 
     EXPECT_TRUE(hasNoChildren());
     EXPECT_EQ(argumentsOf("systemctl"),
-              std::string("[") + c.expectedVerb + "]\n[a b;touch " + trap + "]\n");
+              std::string("[") + c.expectedVerb + "]\n[--]\n[a b;touch " + trap + "]\n");
     EXPECT_FALSE(fs::exists(trap));
 }
 
@@ -134,10 +134,10 @@ TEST_F(LinuxLaunchTest, VerboseRunsTheCommandInATerminalThatStaysOpen) {
     system.controlService(TKeeperAction::Stop, true, "a b;touch " + trap);
 
     EXPECT_EQ(argumentsOf("x-terminal-emulator"),
-              "[-e]\n[sh]\n[-c]\n[\"$@\"; exec \"${SHELL:-sh}\"]\n[sh]\n[systemctl]\n[stop]\n"
+              "[-e]\n[sh]\n[-c]\n[\"$@\"; exec \"${SHELL:-sh}\"]\n[sh]\n[systemctl]\n[stop]\n[--]\n"
               "[a b;touch " +
                   trap + "]\n");
-    EXPECT_EQ(argumentsOf("systemctl"), "[stop]\n[a b;touch " + trap + "]\n");
+    EXPECT_EQ(argumentsOf("systemctl"), "[stop]\n[--]\n[a b;touch " + trap + "]\n");
     EXPECT_FALSE(fs::exists(trap));
 }
 
