@@ -89,13 +89,7 @@ class XServer:
         self.display = ":" + number.strip().decode()
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
 
 
 @dataclass
@@ -395,13 +389,18 @@ class Quarnel:
             raise AssertionError("the program did not end after its window was closed") from None
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
+
+
+def end_process(process):
+    """Ends a process this harness started: politely, then for sure."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 def real_clock_step_ns():
