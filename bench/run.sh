@@ -2,8 +2,9 @@
 # Builds and runs Quarnel's benchmarks and prints a Markdown report.
 # Usage (as root): bench/run.sh [BUILD_DIR] [measure.py options]
 # BUILD_DIR defaults to build/release, configured with the release preset when
-# it does not exist yet. Needs Xvfb, xdotool and libxcb-damage0-dev; takes
-# about two minutes beyond the build.
+# it does not exist yet. Needs Xvfb, xdotool and libxcb-damage0-dev, and
+# valgrind for the instruction counts (left out without it); takes about four
+# minutes beyond the build.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -2,7 +2,10 @@
 
 #include <QFile>
 #include <QMessageBox>
+#include <QStyle>
 #include <exception>
+
+#include "widgets/PanelCacheStyle.h"
 
 namespace {
 
@@ -20,6 +23,11 @@ QString loadStyleSheet() {
 
 QuarnelApplication::QuarnelApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quarnel"));
+    // The cache knows what Fusion's panels are drawn from; another style (the
+    // Windows one) draws its own way, every time.
+    if (style()->name() == QLatin1String("fusion")) {
+        setStyle(new PanelCacheStyle);
+    }
     setStyleSheet(loadStyleSheet());
 }
 

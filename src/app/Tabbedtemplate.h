@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/UnitState.h"
+#include "clock/ClockReading.h"
 #include "keepers/KeeperAction.h"
 #include "platform/Platform.h"
 #include "ui_Tabbedtemplate.h"
@@ -91,10 +92,17 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
   protected:
     // Maps the toolkit's window events to the Form handlers.
     bool event(QEvent* event) override;
+    // Brings the clock displays up to date when their tab comes into view.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void EnterSavedRunState();
     void showAlignShift();
+    bool clockDisplaysSeen() const;
+    void showClockReading();
+
+    quarnel::ClockReading m_clockReading;
+    bool m_clockReadingShown = true;  // nothing to show before the first tick
 };
 
 // The one window, reachable while its constructor runs.

@@ -1,4 +1,5 @@
 // The clock engine and the Timeshift tab's handlers.
+#include <QEvent>
 #include <QLocale>
 #include <QStyle>
 #include <stdexcept>
@@ -60,15 +61,42 @@ void TTabbedForm::Timer1Timer() {
         }
     }
 
-    edCurrent->setText(dateText(quarnel::toCalendarTime(current)));
-    edNew->setText(dateText(quarnel::shiftedCalendarTime(current, shift)));
-    edCurRunShift->setText(shiftText(-unit.RunningShift));
-    showSign(edAlign, unit.AlignShift < 0);
-    showSign(edCurRunShift, -unit.RunningShift < 0);
+    m_clockReading = {current, shift, unit.RunningShift};
+    m_clockReadingShown = false;
+    if (clockDisplaysSeen()) {
+        showClockReading();
+    }
 
     if (refusal) {
         reportRefusedSet(*refusal);
     }
+}
+
+// A hidden tab or a minimised window would lay out and colour texts that
+// nobody reads, once a tick. The displays catch up with the last tick's
+// reading when they come into view (see eventFilter), so they always show what
+// they would have shown.
+bool TTabbedForm::clockDisplaysSeen() const {
+    return tabItemTimeshift->isVisible() && !isMinimized();
+}
+
+void TTabbedForm::showClockReading() {
+    const quarnel::ClockReading& reading = m_clockReading;
+    edCurrent->setText(dateText(quarnel::toCalendarTime(reading.current)));
+    edNew->setText(dateText(quarnel::shiftedCalendarTime(reading.current, reading.alignShift)));
+    edCurRunShift->setText(shiftText(-reading.runningShift));
+    showSign(edAlign, reading.alignShift < 0);
+    showSign(edCurRunShift, -reading.runningShift < 0);
+    m_clockReadingShown = true;
+}
+
+// The tab is shown when it is chosen, with the window, and again when the
+// window is restored from its minimised state.
+bool TTabbedForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tabItemTimeshift && event->type() == QEvent::Show && !m_clockReadingShown) {
+        showClockReading();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TTabbedForm::btnPlusClick() {

@@ -36,8 +36,15 @@ class TimeshiftTest : public WindowTest {
         WindowTest::SetUp();
         os.now = toTimeCount({2021, 12, 0, 31, 23, 59, 59, 950});
         build();
+        // The tick writes the displays where they can be seen: on the
+        // Timeshift tab, which the first activation opens.
+        form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ASSERT_TRUE(form->tabItemTimeshift->isVisible());
         form->swPauseActive->click();  // active: the clock buttons are enabled
     }
+
+    static constexpr const char* kDesignTime = "10.01.2020 13:52:45,123";
 };
 
 TEST_F(TimeshiftTest, StepButtonsAndWheelShowTheShiftAtOnce) {
@@ -264,7 +271,7 @@ TEST_F(TimeshiftTest, RefreshZeroFreezesTheDisplaysAndAPendingSetWaits) {
     click(form->btnSet);
     QTest::qWait(50);
     EXPECT_THAT(os.calls, IsEmpty());
-    EXPECT_EQ(form->edCurrent->text(), "10.01.2020 13:52:45,123");
+    EXPECT_EQ(form->edCurrent->text(), kDesignTime);
 
     form->edRefreshTime->setText("1");
     QTRY_COMPARE(os.calls.size(), std::size_t{1});
@@ -276,6 +283,43 @@ TEST_F(TimeshiftTest, ConfirmingTheIntervalInForceDoesNotRestartTheTimer) {
     QTest::qWait(50);
     form->edRefreshTime->setText("010000");  // another text, the same interval
     EXPECT_LE(form->Timer1.remainingTime(), 9950) << "a restart would begin the period anew";
+}
+
+// Out of sight the tick still sets the clock but leaves the displays alone;
+// they show that tick's reading, not a newer one, once they can be seen.
+TEST_F(TimeshiftTest, DisplaysOnAHiddenTabShowTheLastTickWhenTheTabIsChosen) {
+    form->TabControl1->setCurrentWidget(form->tabItemClips);
+    unit.AlignShift = -ShiftStep;
+    unit.SetPending = true;
+    form->Timer1Timer();
+    EXPECT_THAT(os.appliedShifts, ElementsAre(-ShiftStep));
+    EXPECT_EQ(form->edCurrent->text(), kDesignTime);
+    EXPECT_EQ(textColour(form->edAlign), kBlue);
+
+    os.now += 5 * kUnitsPerSecond;
+    form->TabControl1->setCurrentWidget(form->tabItemTimeshift);
+    EXPECT_EQ(form->edCurrent->text(), "31.12.2021 23.59.59,950");
+    EXPECT_EQ(form->edNew->text(), "31.12.2021 23.59.59,850");
+    EXPECT_EQ(form->edCurRunShift->text(), "-0,1");
+    EXPECT_EQ(textColour(form->edCurRunShift), kRed);
+    EXPECT_EQ(textColour(form->edAlign), kRed);
+}
+
+TEST_F(TimeshiftTest, AMinimisedWindowShowsTheLastTickWhenRestored) {
+    form->showMinimized();
+    form->Timer1Timer();
+    EXPECT_EQ(form->edCurrent->text(), kDesignTime);
+
+    os.now += 5 * kUnitsPerSecond;
+    form->showNormal();
+    EXPECT_EQ(form->edCurrent->text(), "31.12.2021 23.59.59,950");
+}
+
+TEST_F(TimeshiftTest, ChoosingTheTabBeforeTheFirstTickKeepsTheDesignTexts) {
+    form->TabControl1->setCurrentWidget(form->tabItemClips);
+    form->TabControl1->setCurrentWidget(form->tabItemTimeshift);
+    EXPECT_EQ(form->edCurrent->text(), kDesignTime);
+    EXPECT_EQ(form->edCurRunShift->text(), "0,0");
 }
 
 TEST_F(TimeshiftTest, AShiftIsShownWithTheUsersDecimalSeparator) {
