@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/UnitState.h"
-#include "clock/ClockReading.h"
 #include "keepers/KeeperAction.h"
 #include "platform/Platform.h"
 #include "ui_Tabbedtemplate.h"
@@ -100,9 +99,6 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void showAlignShift();
     bool clockDisplaysSeen() const;
     void showClockReading();
-
-    quarnel::ClockReading m_clockReading;
-    bool m_clockReadingShown = true;  // nothing to show before the first tick
 };
 
 // The one window, reachable while its constructor runs.

@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "clock/ClockReading.h"
+
 // The state the window's handlers share. It lives in one object so that a test
 // can put it back to its initial values with `unit = UnitState{}`.
 struct UnitState {
@@ -14,6 +16,9 @@ struct UnitState {
     bool FirstActivation = true;    // the saved tab has not been restored yet
     int ActiveTabIndex = 0;         // tab to restore, then the tab last chosen
     QString VersionText;
+    // The last tick's reading, shown when the Timeshift tab comes into view.
+    quarnel::ClockReading LastReading;
+    bool LastReadingShown = true;  // nothing to show before the first tick
 };
 
 inline UnitState unit;

@@ -61,8 +61,8 @@ void TTabbedForm::Timer1Timer() {
         }
     }
 
-    m_clockReading = {current, shift, unit.RunningShift};
-    m_clockReadingShown = false;
+    unit.LastReading = {current, shift, unit.RunningShift};
+    unit.LastReadingShown = false;
     if (clockDisplaysSeen()) {
         showClockReading();
     }
@@ -81,19 +81,19 @@ bool TTabbedForm::clockDisplaysSeen() const {
 }
 
 void TTabbedForm::showClockReading() {
-    const quarnel::ClockReading& reading = m_clockReading;
+    const quarnel::ClockReading& reading = unit.LastReading;
     edCurrent->setText(dateText(quarnel::toCalendarTime(reading.current)));
     edNew->setText(dateText(quarnel::shiftedCalendarTime(reading.current, reading.alignShift)));
     edCurRunShift->setText(shiftText(-reading.runningShift));
     showSign(edAlign, reading.alignShift < 0);
     showSign(edCurRunShift, -reading.runningShift < 0);
-    m_clockReadingShown = true;
+    unit.LastReadingShown = true;
 }
 
 // The tab is shown when it is chosen, with the window, and again when the
 // window is restored from its minimised state.
 bool TTabbedForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == tabItemTimeshift && event->type() == QEvent::Show && !m_clockReadingShown) {
+    if (watched == tabItemTimeshift && event->type() == QEvent::Show && !unit.LastReadingShown) {
         showClockReading();
     }
     return QWidget::eventFilter(watched, event);
