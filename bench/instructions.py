@@ -2,8 +2,8 @@
 to run, where CPU times move with the load of a shared machine.
 
 Start-up: instructions until the end of the first paint of the window (the
-first return from Qt's QWidgetRepaintManager::paintAndFlush), for quarnel and
-the empty window. Per tick: instructions over an idle period divided by the
+first return from Qt's QWidgetRepaintManager::paintAndFlush), for quarnel, the
+empty window and the empty window with one line of text. Per tick: instructions over an idle period divided by the
 ticks in it, with the Timeshift tab shown and with it hidden behind the Info
 tab.
 """
@@ -62,9 +62,9 @@ def wait_for(path, timeout):
 
 
 def startup(workspace, launch):
-    """Instructions until the first paint, for quarnel and the empty window."""
+    """Instructions until the first paint of each program."""
     counts = {}
-    for program in ("quarnel", "empty"):
+    for program in ("quarnel", "empty", "text"):
         output = workspace.file(f"startup-{program}.callgrind")
         launched = launch(program, callgrind(output) + [f"--dump-after={FIRST_PAINT}"])
         try:

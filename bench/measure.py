@@ -3,9 +3,11 @@
 (a) and (b): how exactly a shift moves the clock (quarnel_shift_bench, run as
 an unprivileged user under the clock interception library).
 (c): start-up to the first painted window and peak memory, against an empty
-Qt window built in the same tree (quarnel_paint_watch times both).
+Qt window built in the same tree (quarnel_paint_watch times both), and for
+scale the empty window with one line of text.
 (d): CPU time over an idle period with the clock display ticking every
-1000 ms, against the empty window; also with the Timeshift tab hidden.
+1000 ms, against the empty window; also with the Timeshift tab hidden, and
+for scale the empty window woken by a timer that does nothing.
 With valgrind at hand, also the instruction counts of (c) and (d) (see
 instructions.py), which stay the same from run to run.
 
@@ -96,12 +98,12 @@ class Launched:
     """A program started by quarnel_paint_watch on the bench's display,
     optionally under a wrapper such as valgrind."""
 
-    def __init__(self, workspace, display, program, wrapper=()):
+    def __init__(self, workspace, display, program, wrapper=(), arguments=()):
         command = [workspace.paint_watch, "--user", str(UNPRIVILEGED)]
         for key, value in workspace.environment(display).items():
             command += ["--env", f"{key}={value}"]
         command += ["--output", workspace.file(program + ".output"), "--", *wrapper,
-                    workspace.file(program)]
+                    workspace.file(program), *arguments]
         result = subprocess.run(command, cwd=workspace.path, capture_output=True, text=True,
                                 timeout=60, env=dict(os.environ, DISPLAY=display))
         if result.returncode != 0:
@@ -144,14 +146,29 @@ class StartUps:
     peak_kib: list = field(default_factory=list)
 
 
+# The programs compared, by name in the report: (program file, arguments).
+YARDSTICKS = {
+    "quarnel": ("quarnel", ()),
+    "empty": ("empty", ()),
+    "text": ("empty", ("--text",)),
+    "ticking": ("empty", ("--tick",)),
+}
+
+
+def launch(workspace, display, name, wrapper=()):
+    program, arguments = YARDSTICKS[name]
+    return Launched(workspace, display, program, wrapper, arguments)
+
+
 def startup(workspace, display, runs):
     """Times to the first painted window and peak memory over `runs` launches
-    of each program, taken in alternating order."""
-    figures = {"quarnel": StartUps(), "empty": StartUps()}
+    of each program, taken in turns."""
+    figures = {"quarnel": StartUps(), "empty": StartUps(), "text": StartUps()}
+    names = list(figures)
     for run in range(runs):
-        order = ["quarnel", "empty"] if run % 2 == 0 else ["empty", "quarnel"]
+        order = names[run % len(names):] + names[:run % len(names)]
         for program in order:
-            launched = Launched(workspace, display, program)
+            launched = launch(workspace, display, program)
             try:
                 time.sleep(1.5)  # let it finish what it does after the first paint
                 runs_of_program = figures[program]
@@ -190,12 +207,12 @@ def show_tab(quarnel, tab):
 def idle_cpu(workspace, display, seconds):
     """CPU time of the programs side by side over `seconds` of idling: quarnel
     showing its Timeshift tab and ticking every 1000 ms, a second quarnel
-    ticking behind its Info tab, and the empty window."""
+    ticking behind its Info tab, the empty window and the ticking one."""
     launched = {}
     try:
-        for program in ("quarnel", "empty"):
-            launched[program] = Launched(workspace, display, program)
-        launched["hidden"] = Launched(workspace, display, "quarnel")
+        for program in ("quarnel", "empty", "ticking"):
+            launched[program] = launch(workspace, display, program)
+        launched["hidden"] = launch(workspace, display, "quarnel")
         # Not on top of each other where they are clicked; each activated
         # once, as a window manager would.
         launched["empty"].xdotool("windowmove", "--sync", launched["empty"].window, "500", "0")
@@ -216,11 +233,12 @@ def idle_cpu(workspace, display, seconds):
 
 
 def instruction_counts(workspace, display, seconds):
-    def launch(program, wrapper):
-        return Launched(workspace, display, program, wrapper)
+    def launch_wrapped(name, wrapper):
+        return launch(workspace, display, name, wrapper)
 
-    return {"startup": instructions.startup(workspace, launch),
-            "tick": instructions.per_tick(workspace, launch, show_tab, UNPRIVILEGED, seconds)}
+    return {"startup": instructions.startup(workspace, launch_wrapped),
+            "tick": instructions.per_tick(workspace, launch_wrapped, show_tab, UNPRIVILEGED,
+                                          seconds)}
 
 
 def verdict(met):
@@ -231,7 +249,7 @@ def report(arguments, shift, start, idle, counts, load_before):
     def us(ns):
         return f"{ns / 1000:.1f} µs"
 
-    quarnel_start, empty_start = start["quarnel"], start["empty"]
+    quarnel_start, empty_start, text_start = start["quarnel"], start["empty"], start["text"]
     median = statistics.median
 
     def ratio_row(label, values_of):
@@ -267,6 +285,9 @@ def report(arguments, shift, start, idle, counts, load_before):
         f"{median(empty_start.painted_ms):.1f} ms) | {median(quarnel_start.painted_ms):.1f} ms "
         f"= {painted_ratio:.2f}× | ≤ 1.3× | "
         f"{verdict(painted_ratio <= TARGETS['startup_ratio'])} |",
+        f"| (c) for scale: the empty window with one line of text, median of {runs} | "
+        f"{median(text_start.painted_ms):.1f} ms = "
+        f"{median(text_start.painted_ms) / median(empty_start.painted_ms):.2f}× | | |",
         f"| (c) peak memory (VmHWM) after start-up, median (empty window: "
         f"{median(empty_start.peak_kib):.0f} KiB) | {median(quarnel_start.peak_kib):.0f} KiB = "
         f"{memory_ratio:.2f}× | | |",
@@ -290,6 +311,9 @@ def report(arguments, shift, start, idle, counts, load_before):
         f"{idle['hidden'][0]:.2f} ms, {idle['hidden'][0] - idle['empty'][0]:+.2f} ms beyond "
         f"the empty window | ≤ +1 ms | "
         f"{verdict(idle['hidden'][0] - idle['empty'][0] <= TARGETS['idle_cpu_ms'])} |",
+        f"| (d) for scale: the empty window woken every 1000 ms by a timer that does nothing | "
+        f"{idle['ticking'][0]:.2f} ms, {idle['ticking'][0] - idle['empty'][0]:+.2f} ms beyond "
+        f"the empty window | | |",
         f"| (d) peak memory after the idle period (empty window: {idle['empty'][1]} KiB) | "
         f"{idle['quarnel'][1]} KiB | | |",
         "",
@@ -322,12 +346,15 @@ def instruction_rows(counts, seconds):
         return f"{count / 1e6:.1f} M"
 
     return [
-        "Instruction counts (callgrind; the same from run to run within a few per cent):",
+        "Instruction counts (callgrind; from run to run they differ by a few per cent, where "
+        "CPU times differ by ten per cent and more):",
         "",
         "| figure | Quarnel | empty window |",
         "|---|---|---|",
         f"| (c) instructions until the first paint is done | {millions(startup['quarnel'])} = "
-        f"{startup['quarnel'] / startup['empty']:.2f}× | {millions(startup['empty'])} |",
+        f"{startup['quarnel'] / startup['empty']:.2f}× | {millions(startup['empty'])}; with "
+        f"one line of text {millions(startup['text'])} = "
+        f"{startup['text'] / startup['empty']:.2f}× |",
         f"| (d) instructions per tick, Timeshift tab shown ({tick['shown'][1]} ticks in "
         f"{seconds} s) | {tick['shown'][0] / 1000:.0f} k | none: no ticks |",
         f"| (d) instructions per tick, Timeshift tab hidden ({tick['hidden'][1]} ticks in "
