@@ -2,8 +2,8 @@
 # Builds and runs Quarnel's benchmarks and prints a Markdown report.
 # Usage (as root): bench/run.sh [BUILD_DIR] [measure.py options]
 # BUILD_DIR defaults to build/release, configured with the release preset when
-# it does not exist yet. Needs Xvfb, xdotool and libxcb-damage0-dev, and
-# valgrind for the instruction counts (left out without it); takes about four
+# it does not exist yet. Installs the Debian packages it needs (Xvfb, xdotool,
+# libxcb-damage0-dev, valgrind for the instruction counts); takes about four
 # minutes beyond the build.
 set -euo pipefail
 
@@ -11,6 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 command="bench/run.sh${*:+ $*}"
 build=$(realpath -m "${1:-$root/build/release}")
 shift || true
+"$root/scripts/setup-debian.sh" bench
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
     if [ "$build" != "$root/build/release" ]; then

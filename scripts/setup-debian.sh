@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quarnel needs to build, run and test.
-# Usage: scripts/setup-debian.sh [run|test]   (default: test, the full set)
+# Usage: scripts/setup-debian.sh [run|test|bench]   (default: test)
 set -euo pipefail
 
 build=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools libgl-dev
        libx11-dev libgtest-dev libgmock-dev googletest libqrencode-dev)
 display=(xvfb xauth x11-utils xdotool imagemagick fonts-liberation2)
 testing=(xclip util-linux g++-mingw-w64-x86-64-posix wine wine64)
+benchmarks=(valgrind libxcb-damage0-dev)
 
 case "${1:-test}" in
     run) wanted=("${build[@]}" "${display[@]}") ;;
     test) wanted=("${build[@]}" "${display[@]}" "${testing[@]}") ;;
-    *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+    bench) wanted=("${build[@]}" "${display[@]}" "${benchmarks[@]}") ;;
+    *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
 esac
 
 missing=()
