@@ -31,12 +31,14 @@ fi
 
 scratch="$(mktemp -d /tmp/quarnel-run-XXXXXX)"
 prepare_directory "$scratch"
-display_number=$((100 + RANDOM % 800))
-Xvfb ":$display_number" -screen 0 1024x768x24 -nolisten tcp >"$scratch/xvfb.log" 2>&1 &
+# Xvfb picks a free display itself and writes its number into the pipe.
+mkfifo "$scratch/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" \
+    >"$scratch/xvfb.log" 2>&1 &
 xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+read -r -t 15 display_number <"$scratch/display"
 export DISPLAY=":$display_number"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 (cd "$scratch" && exec ./quarnel) &
 quarnel_pid=$!

@@ -6,11 +6,13 @@ set -euo pipefail
 build=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools libgl-dev
        libx11-dev libgtest-dev libgmock-dev googletest libqrencode-dev)
 display=(xvfb xauth x11-utils xdotool imagemagick fonts-liberation2)
-testing=(xclip util-linux g++-mingw-w64-x86-64-posix wine wine64)
+# setcap, to give the built program the right to set the clock (see README)
+rights=(libcap2-bin)
+testing=(python3 xclip util-linux g++-mingw-w64-x86-64-posix wine wine64)
 benchmarks=(valgrind libxcb-damage0-dev)
 
 case "${1:-test}" in
-    run) wanted=("${build[@]}" "${display[@]}") ;;
+    run) wanted=("${build[@]}" "${display[@]}" "${rights[@]}") ;;
     test) wanted=("${build[@]}" "${display[@]}" "${testing[@]}") ;;
     bench) wanted=("${build[@]}" "${display[@]}" "${benchmarks[@]}") ;;
     *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;

@@ -47,19 +47,23 @@ std::unique_ptr<QRcode, CodeDeleter> encode(const std::string& text) {
 }
 
 // PBM "P4": one bit per pixel, rows padded to whole bytes, 1 is black.
-std::string drawPbm(const QRcode& code, int side) {
-    const int scale = side / (code.width + 2 * kQuietModules);
-    const int origin = (side - code.width * scale) / 2;
-    const int rowBytes = (side + 7) / 8;
+std::string drawPbm(const QRcode& code, int sideInPixels) {
+    // The caller checked that at least one pixel per module fits, so every
+    // quantity here is a positive count.
+    const auto side = static_cast<std::size_t>(sideInPixels);
+    const auto width = static_cast<std::size_t>(code.width);
+    const std::size_t scale = side / (width + std::size_t{2 * kQuietModules});
+    const std::size_t origin = (side - width * scale) / 2;
+    const std::size_t rowBytes = (side + 7) / 8;
     std::string picture = "P4\n" + std::to_string(side) + " " + std::to_string(side) + "\n";
-    std::string pixels(static_cast<std::size_t>(rowBytes) * side, '\0');
-    for (int y = 0; y < code.width * scale; ++y) {
-        for (int x = 0; x < code.width * scale; ++x) {
+    std::string pixels(rowBytes * side, '\0');
+    for (std::size_t y = 0; y < width * scale; ++y) {
+        for (std::size_t x = 0; x < width * scale; ++x) {
             // Bit 0 of each module byte is its colour; the others describe its role.
-            const bool dark = (code.data[(y / scale) * code.width + x / scale] & 1) != 0;
+            const bool dark = (code.data[(y / scale) * width + x / scale] & 1) != 0;
             if (dark) {
-                const int px = origin + x;
-                const std::size_t at = static_cast<std::size_t>(origin + y) * rowBytes + px / 8;
+                const std::size_t px = origin + x;
+                const std::size_t at = (origin + y) * rowBytes + px / 8;
                 pixels[at] = static_cast<char>(pixels[at] | (0x80 >> (px % 8)));
             }
         }

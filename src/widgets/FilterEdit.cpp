@@ -13,9 +13,8 @@ class CharacterFilter : public QValidator {
     State validate(QString& input, int& position) const override {
         const QString kept = m_edit->filtered(input);
         if (kept.size() != input.size()) {
-            const int droppedBeforeCursor =
-                position - m_edit->filtered(input.left(position)).size();
-            position -= droppedBeforeCursor;
+            // The cursor stays behind the same kept character.
+            position = static_cast<int>(m_edit->filtered(input.left(position)).size());
             input = kept;
         }
         return Acceptable;

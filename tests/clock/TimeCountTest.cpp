@@ -43,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "01.06.2021 12.00.00,000"},
                       ShiftCase{"SubMillisecondBack", at(2021, 6, 1, 12, 0, 0, 0), -1,
                                 "01.06.2021 11.59.59,999"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 TEST(TimeCountTest, CalendarTimeRoundTripsAndKnowsTheWeekday) {
     const auto date = [](int y, int mo, int d, int weekday, int h, int mi, int s, int ms) {

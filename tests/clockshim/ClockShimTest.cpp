@@ -22,10 +22,12 @@
 #include <string>
 
 #include "ClockShimClient.h"
+#include "NearInteger.h"
 
 namespace {
 
 namespace shim = quarnel::clockshim;
+using quarnel::testing::nearInteger;
 
 constexpr std::int64_t kSecond = 1'000'000'000;
 constexpr std::int64_t kMillisecond = 1'000'000;
@@ -180,15 +182,15 @@ TEST_P(UnderShimSetter, MovesOnlyTheVirtualClockAndLogsTheMove) {
     const auto line = lastLogLine();
     EXPECT_EQ(line.at("call"), setter.loggedCall);
     const std::int64_t moved = field(line, "move_ns");
-    EXPECT_NEAR(moved, setter.shift, setter.tolerance);
+    EXPECT_TRUE(nearInteger(moved, setter.shift, setter.tolerance));
     EXPECT_EQ(field(line, "offset_ns"), currentOffset());
     EXPECT_EQ(currentOffset() - before, moved);
     EXPECT_EQ(field(line, "pid"), getpid());
 
     const std::int64_t seen = libcClockNs(CLOCK_REALTIME) - kernelClockNs(CLOCK_REALTIME);
-    EXPECT_NEAR(seen, currentOffset(), kReadingGap);
+    EXPECT_TRUE(nearInteger(seen, currentOffset(), kReadingGap));
     const std::int64_t realAfter = kernelClockNs(CLOCK_REALTIME) - kernelClockNs(CLOCK_MONOTONIC);
-    EXPECT_NEAR(realAfter, realBefore, kReadingGap) << "the real clock moved";
+    EXPECT_TRUE(nearInteger(realAfter, realBefore, kReadingGap)) << "the real clock moved";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -206,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(
         SetterCase{"clock_adjtime_step", "clock_adjtime", clockAdjtimeBy, -100 * kMillisecond, 0},
         // A whole second is set: the part below the second read before is lost.
         SetterCase{"stime", "stime", stimeBy, 2 * kSecond, kSecond}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 struct ReaderCase {
     const char* name;
@@ -255,12 +257,13 @@ INSTANTIATE_TEST_SUITE_P(
                        return toNs(now);
                    },
                    CLOCK_REALTIME, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 TEST_F(UnderShim, LeavesTheMonotonicClockAlone) {
     timex step = stepRequest(5 * kSecond, false);
     ASSERT_GE(adjtimex(&step), 0);
-    EXPECT_NEAR(libcClockNs(CLOCK_MONOTONIC), kernelClockNs(CLOCK_MONOTONIC), kReadingGap);
+    EXPECT_TRUE(
+        nearInteger(libcClockNs(CLOCK_MONOTONIC), kernelClockNs(CLOCK_MONOTONIC), kReadingGap));
 }
 
 struct RefusalCase {
@@ -325,7 +328,7 @@ INSTANTIATE_TEST_SUITE_P(
                         return clock_adjtime(CLOCK_TAI, &request);
                     },
                     "clock_adjtime"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 TEST_F(UnderShim, RejectsAnInvalidTimeWithoutMoving) {
     const std::int64_t before = currentOffset();
@@ -344,7 +347,7 @@ TEST_F(UnderShim, AnswersAQueryWithTheVirtualTime) {
     EXPECT_EQ(adjtimex(&query), TIME_ERROR);
     const std::int64_t answered =
         static_cast<std::int64_t>(query.time.tv_sec) * kSecond + query.time.tv_usec * 1000;
-    EXPECT_NEAR(answered, realBefore + currentOffset(), kReadingGap);
+    EXPECT_TRUE(nearInteger(answered, realBefore + currentOffset(), kReadingGap));
     EXPECT_NE(query.status & STA_UNSYNC, 0);
 }
 
@@ -396,7 +399,7 @@ TEST_P(WithoutShimSetter, IsRefusedBySystem) {
     EXPECT_EQ(GetParam().setBy(300 * kMillisecond), -1);
     EXPECT_EQ(errno, EPERM);
     const std::int64_t realAfter = kernelClockNs(CLOCK_REALTIME) - kernelClockNs(CLOCK_MONOTONIC);
-    EXPECT_NEAR(realAfter, realBefore, kReadingGap);
+    EXPECT_TRUE(nearInteger(realAfter, realBefore, kReadingGap));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWayToSetTheClock, WithoutShimSetter,
@@ -404,6 +407,6 @@ INSTANTIATE_TEST_SUITE_P(EveryWayToSetTheClock, WithoutShimSetter,
                                            RealSetterCase{"settimeofday", setTimeOfDayBy},
                                            RealSetterCase{"adjtimex_step", adjtimexBy},
                                            RealSetterCase{"clock_adjtime_step", clockAdjtimeBy}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& instance) { return std::string(instance.param.name); });
 
 }  // namespace

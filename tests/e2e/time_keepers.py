@@ -12,7 +12,7 @@ import shutil
 import signal
 import subprocess
 
-from quarnel_e2e import UNPRIVILEGED, unprivileged, wait_until
+from quarnel_e2e import hand_over, unprivileged, wait_until
 
 
 class FakeSystemctl:
@@ -58,7 +58,7 @@ class DummyTimeKeeper:
         self.path = scratch.file("keeper-" + scratch.unique_name)
         scratch.copy(os.path.realpath(shutil.which("dash")), os.path.basename(self.path))
         os.mkfifo(scratch.file("keeper.fifo"), 0o600)
-        os.chown(scratch.file("keeper.fifo"), UNPRIVILEGED, UNPRIVILEGED)
+        hand_over(scratch.file("keeper.fifo"))
         self.process = None
 
     def start(self):
