@@ -26,6 +26,14 @@ if(MINGW)
         $<$<NOT:$<BOOL:$<TARGET_PROPERTY:QUARNEL_SHARED_RUNTIME>>>:-static>)
 endif()
 
+# GCC 12's -Wrestrict misfires inside std::string at -O3 ("literal" +
+# string, GCC bug 105651), so a Release build would fail with -Werror on
+# correct code.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12
+   AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(quarnel_options INTERFACE $<$<CONFIG:Release>:-Wno-restrict>)
+endif()
+
 option(QUARNEL_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
 if(QUARNEL_WARNINGS_AS_ERRORS AND NOT MSVC)
     target_compile_options(quarnel_options INTERFACE -Werror)

@@ -17,20 +17,16 @@ install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
 
 find_program(QUARNEL_OBJDUMP NAMES ${QUARNEL_MINGW_PREFIX}-objdump objdump REQUIRED)
 # The DLLs are looked for where Qt keeps them; its bin folder also holds the
-# MinGW runtime DLLs it was built with. Those not found there are the
-# system's own (the folder check makes sure of that).
+# MinGW runtime DLLs it was built with. Those not found there (or found in
+# Windows' own folder, on a Windows build machine) are the system's own; the
+# folder check makes sure of that.
 install(CODE "
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_TOOL objdump)
-    set(CMAKE_GET_RUNTIME_DEPENDENCIES_COMMAND \"${QUARNEL_OBJDUMP}\")
-    file(GET_RUNTIME_DEPENDENCIES
-        EXECUTABLES \"$<TARGET_FILE:quarnel>\"
-        MODULES \"$<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>\"
-                \"$<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>\"
-        DIRECTORIES \"$<TARGET_FILE_DIR:Qt6::Core>\"
-        RESOLVED_DEPENDENCIES_VAR resolved
-        UNRESOLVED_DEPENDENCIES_VAR system_dlls)
-    file(INSTALL \${resolved} DESTINATION \"\${CMAKE_INSTALL_PREFIX}\")
+    set(QUARNEL_OBJDUMP \"${QUARNEL_OBJDUMP}\")
+    set(QUARNEL_PROGRAMS \"$<TARGET_FILE:quarnel>\")
+    set(QUARNEL_PLUGINS \"$<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>\"
+        \"$<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>\")
+    set(QUARNEL_DLL_FOLDER \"$<TARGET_FILE_DIR:Qt6::Core>\")
+    include(\"${CMAKE_CURRENT_LIST_DIR}/InstallWindowsDlls.cmake\")
 ")
 
 set(staging ${PROJECT_BINARY_DIR}/package)

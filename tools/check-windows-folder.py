@@ -40,18 +40,21 @@ def is_system_dll(name):
 
 
 def main(folder):
-    files = set()
+    # Windows compares file names without regard to case: lower-cased name
+    # -> the name on disk.
+    paths = {}
     for directory, _, names in os.walk(folder):
         for name in names:
-            files.add(os.path.relpath(os.path.join(directory, name), folder)
-                      .replace(os.sep, "/").lower())
+            path = os.path.relpath(os.path.join(directory, name), folder)
+            paths[path.replace(os.sep, "/").lower()] = path
+    files = set(paths)
     top_level = {name for name in files if "/" not in name}
 
     problems = []
     imported = set()
     for name in sorted(files):
         if name.endswith((".exe", ".dll")):
-            for dll in sorted(imports(os.path.join(folder, name))):
+            for dll in sorted(imports(os.path.join(folder, paths[name]))):
                 imported.add(dll)
                 if dll not in top_level and not is_system_dll(dll):
                     problems.append(f"{name} imports {dll}, which is neither in the folder "

@@ -46,11 +46,22 @@ unset DISPLAY WAYLAND_DISPLAY
 # locale also keeps Windows' own texts (the system's reasons) in English.
 export LC_ALL=C.UTF-8
 
+# The end-to-end tests keep their scratch folders (with the Wine prefixes of
+# the unprivileged user) in here, so that a run cut short leaves nothing.
+e2e_scratch=$(mktemp -d "${TMPDIR:-/tmp}/quarnel-e2e-windows.XXXXXX")
+chmod 755 "$e2e_scratch"
+
 finish() {
     local status=$?
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX" || true
+    for prefix in "$e2e_scratch"/*/prefix; do
+        [ -d "$prefix" ] || continue
+        setpriv --reuid=65534 --regid=65534 --clear-groups env -i PATH=/usr/bin:/bin \
+            WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    done
+    rm -rf "$e2e_scratch" || true
     step ""
     echo "Windows lane: $(($(date +%s) - started)) s"
     exit "$status"
@@ -90,5 +101,6 @@ fi
 ctest --test-dir "$build" --output-on-failure --timeout 120 -LE e2e-windows -j "$jobs"
 
 step "End-to-end tests of Quarnel.exe under Wine"
-# A prefix and a user of their own; this one is not used.
-QUARNEL_E2E_WINDOWS_FOLDER=$folder ctest --test-dir "$build" --output-on-failure -L e2e-windows
+# A prefix and a user of their own; the one above is not used.
+QUARNEL_E2E_WINDOWS_FOLDER=$folder TMPDIR=$e2e_scratch \
+    ctest --test-dir "$build" --output-on-failure -L e2e-windows
