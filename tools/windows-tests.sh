@@ -98,9 +98,11 @@ if ! wineboot --init >"$WINEPREFIX/wineboot.log" 2>&1 </dev/null; then
     cat "$WINEPREFIX/wineboot.log"
     exit 1
 fi
-ctest --test-dir "$build" --output-on-failure --timeout 120 -LE e2e-windows -j "$jobs"
+status=0
+ctest --test-dir "$build" --output-on-failure --timeout 120 -LE e2e-windows -j "$jobs" || status=1
 
 step "End-to-end tests of Quarnel.exe under Wine"
 # A prefix and a user of their own; the one above is not used.
 QUARNEL_E2E_WINDOWS_FOLDER=$folder TMPDIR=$e2e_scratch \
-    ctest --test-dir "$build" --output-on-failure -L e2e-windows
+    ctest --test-dir "$build" --output-on-failure -L e2e-windows || status=1
+exit "$status"

@@ -12,6 +12,7 @@ is Wine's clipboard too.
 """
 
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -132,6 +133,24 @@ class WineQuarnel(Quarnel):
     def wait_for_window(self):
         self.window = self.find_window(self.form.title, timeout=90)
         self.activate(self.window)
+
+    def find_window(self, title, timeout=20):
+        """The id of the program's visible window with exactly this title.
+        A search fails outright when a window (say of the test before)
+        vanishes while it runs, so it is tried again until the time is up."""
+        pattern = "^" + re.escape(title) + "$"
+
+        def search():
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
+                                   env=self._x_environment(), capture_output=True, text=True,
+                                   timeout=10)
+            return found.stdout.split() if found.returncode == 0 else []
+
+        found = wait_until(search, timeout, interval=0.2)
+        if not found:
+            raise AssertionError(f"no window {title!r} appeared; the program said:\n"
+                                 + self.output())
+        return found[0]
 
     def activate(self, window):
         self.xdotool("windowactivate", "--sync", window)
