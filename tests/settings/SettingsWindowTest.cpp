@@ -251,8 +251,8 @@ TEST_F(SettingsWindowTest, AFailedSaveKeepsTheOldFileAndTheWindowOpen) {
 
     EXPECT_FALSE(window.close());
     EXPECT_TRUE(window.isVisible());
-    EXPECT_THAT(errorBoxes,
-                ElementsAre("In " + settingsPath() + " kann nicht geschrieben werden."));
+    EXPECT_THAT(errorBoxes, ElementsAre(QString::fromStdString("In " + settingsPath() +
+                                                               " kann nicht geschrieben werden.")));
     EXPECT_EQ(os.files[settingsPath()], old);
 
     os.refuseReplaceWith.reset();

@@ -18,7 +18,6 @@ import signal
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 from quarnel_e2e import (UNPRIVILEGED, Form, Quarnel, XServer, end_process, real_clock_step_ns,
@@ -259,6 +258,3 @@ class WineTestCase(unittest.TestCase):
         shown = wait_until(lambda: (t := self.quarnel.text_of(widget)) == text and t, timeout,
                            interval=0.2)
         self.assertEqual(shown or self.quarnel.text_of(widget), text)
-
-    def wait_a_moment(self, seconds=0.5):
-        time.sleep(seconds)
