@@ -30,6 +30,7 @@ apt-get install -y -qq --no-install-recommends cmake ninja-build dpkg-dev xz-uti
 echo "== Source of qt6-base $version"
 # apt-get source needs a deb-src entry for the mirror the packages come from.
 if ! apt-get source --print-uris --download-only "qt6-base=$version" >/dev/null 2>&1; then
+    # shellcheck disable=SC2016  # apt's own format placeholders
     mirror=$(apt-get indextargets --format '$(REPO_URI)' 'Created-By: Packages' | head -n 1)
     echo "deb-src $mirror bookworm main" >/etc/apt/sources.list.d/quarnel-deb-src.list
     apt-get update -qq

@@ -25,7 +25,7 @@ SYSTEM_DLLS = {
     "iphlpapi.dll", "kernel32.dll", "mpr.dll", "msvcrt.dll", "netapi32.dll", "ntdll.dll",
     "ole32.dll", "oleaut32.dll", "secur32.dll", "setupapi.dll", "shcore.dll", "shell32.dll",
     "shlwapi.dll", "user32.dll", "userenv.dll", "uxtheme.dll", "version.dll", "winmm.dll",
-    "ws2_32.dll", "wtsapi32.dll",
+    "winhttp.dll", "ws2_32.dll", "wtsapi32.dll",
 }
 
 
