@@ -11,8 +11,27 @@ endif()
 
 if(WIN32)
     # Unicode Win32 API only; keep <windows.h> small and free of min/max macros.
+    # Windows 8 brought GetSystemTimePreciseAsFileTime; Qt 6 needs Windows 10.
     target_compile_definitions(quarnel_options INTERFACE
-        UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600)
+        UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+endif()
+
+if(MINGW)
+    # Without the C++ runtime linked in, a program needs MinGW's DLLs beside it
+    # and, where they are missing, exits without a word. Programs with Qt are
+    # the exception: Qt's DLLs use the shared libstdc++-6.dll, and a second
+    # runtime in the program would not catch an exception thrown through a Qt
+    # frame. Such programs carry QUARNEL_SHARED_RUNTIME, given by quarnel_gui.
+    target_link_options(quarnel_options INTERFACE
+        $<$<NOT:$<BOOL:$<TARGET_PROPERTY:QUARNEL_SHARED_RUNTIME>>>:-static>)
+endif()
+
+# GCC 12's -Wrestrict misfires inside std::string at -O3 ("literal" +
+# string, GCC bug 105651), so a Release build would fail with -Werror on
+# correct code.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 12
+   AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(quarnel_options INTERFACE $<$<CONFIG:Release>:-Wno-restrict>)
 endif()
 
 option(QUARNEL_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)

@@ -4,6 +4,13 @@
 #
 #   cmake -S . -B build/windows -DQUARNEL_GUI=OFF \
 #         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+#
+# With Qt for Windows (tools/windows-tests.sh), Qt's own toolchain file comes
+# first and loads this one:
+#
+#   -DCMAKE_TOOLCHAIN_FILE=<qt>/lib/cmake/Qt6/qt.toolchain.cmake
+#   -DQT_CHAINLOAD_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+#   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
 
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -19,8 +26,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Without the C++ runtime linked in, a program needs MinGW's DLLs beside it
-# and, where they are missing, exits without a word.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Which programs link the C++ runtime statically: ProjectOptions.cmake.
 
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/run-under-wine.sh)

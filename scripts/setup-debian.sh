@@ -3,12 +3,13 @@
 # Usage: scripts/setup-debian.sh [run|test|bench]   (default: test)
 set -euo pipefail
 
-build=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools libgl-dev
+build=(cmake g++ make ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools libgl-dev
        libx11-dev libgtest-dev libgmock-dev googletest libqrencode-dev)
 display=(xvfb xauth x11-utils xdotool imagemagick fonts-liberation2)
 # setcap, to give the built program the right to set the clock (see README)
 rights=(libcap2-bin)
-testing=(python3 xclip util-linux g++-mingw-w64-x86-64-posix wine wine64)
+testing=(python3 xclip util-linux g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+         openbox tesseract-ocr)
 benchmarks=(valgrind libxcb-damage0-dev)
 
 case "${1:-test}" in

@@ -1,21 +1,39 @@
 #!/usr/bin/env bash
-# Cross-builds Quarnel's logic and platform layers for 64-bit Windows with
-# MinGW-w64 and runs their tests under Wine, in a throw-away Wine prefix that
-# is removed afterwards. The GUI is left out: there is no Qt for Windows here.
+# The Windows lane: cross-builds Quarnel for 64-bit Windows with MinGW-w64
+# against Qt for Windows, packs Quarnel.exe as a deployable folder and zip,
+# and runs the tests under Wine: the logic, platform and window tests, then
+# the end-to-end tests of Quarnel.exe (label e2e-windows). Each step prints
+# its time.
 #
-# Needs (Debian 12): cmake make googletest g++-mingw-w64-x86-64-posix wine wine64
+# Needs (Debian 12, scripts/setup-debian.sh test): cmake ninja-build
+#   googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+#   qt6-base-dev-tools libqrencode-dev wine wine64, and for the end-to-end
+#   tests root, xvfb openbox xdotool xclip tesseract-ocr.
+# Qt for Windows: scripts/windows-qt.sh (a cache outside the repository).
+#
 # Usage: tools/windows-tests.sh            (from anywhere in the repository)
 #   QUARNEL_JOBS=N     parallel build jobs (default: all processors)
 #   QUARNEL_WINDOWS_BUILD_DIR=DIR  build directory (default: build/windows)
 #
-# No test sets the clock: under Wine a clock setter could reach the clock of
-# the machine running the tests.
+# No test sets the clock: the unit tests hand every set to a stand-in, and
+# the end-to-end tests run Wine as an unprivileged user, whose clock setter
+# cannot reach the clock of the machine running the tests.
 set -euo pipefail
 
 started=$(date +%s)
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUARNEL_WINDOWS_BUILD_DIR:-$root/build/windows}
 jobs=${QUARNEL_JOBS:-$(nproc)}
+
+step_started=$started
+step() {
+    local now
+    now=$(date +%s)
+    [ -z "${step_name:-}" ] || echo "step $step_name: $((now - step_started)) s"
+    step_name=$1
+    step_started=$now
+    [ -z "$step_name" ] || echo "== $step_name"
+}
 
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/quarnel-wine.XXXXXX")
 export WINEPREFIX
@@ -28,25 +46,51 @@ unset DISPLAY WAYLAND_DISPLAY
 # locale also keeps Windows' own texts (the system's reasons) in English.
 export LC_ALL=C.UTF-8
 
+# The end-to-end tests keep their scratch folders (with the Wine prefixes of
+# the unprivileged user) in here, so that a run cut short leaves nothing.
+e2e_scratch=$(mktemp -d "${TMPDIR:-/tmp}/quarnel-e2e-windows.XXXXXX")
+chmod 755 "$e2e_scratch"
+
 finish() {
     local status=$?
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX" || true
-    echo "Windows cross build and Wine tests: $(($(date +%s) - started)) s"
+    for prefix in "$e2e_scratch"/*/prefix; do
+        [ -d "$prefix" ] || continue
+        setpriv --reuid=65534 --regid=65534 --clear-groups env -i PATH=/usr/bin:/bin \
+            WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+    done
+    rm -rf "$e2e_scratch" || true
+    step ""
+    echo "Windows lane: $(($(date +%s) - started)) s"
     exit "$status"
 }
 trap finish EXIT
 
-echo "== Windows cross build (MinGW-w64) in $build"
-cmake -S "$root" -B "$build" -G "Unix Makefiles" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Debug \
-    -DQUARNEL_GUI=OFF \
-    -DQUARNEL_WARNINGS_AS_ERRORS=ON
+step "Qt for Windows"
+qt=$("$root/scripts/windows-qt.sh")
+echo "$qt"
+# The test programs find Qt's DLLs (and the MinGW runtime beside them) here.
+WINEPATH="Z:$(echo "$qt/bin" | tr / '\\')"
+export WINEPATH
+
+step "Windows cross build (MinGW-w64, Qt for Windows) in $build"
+cmake -S "$root" -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DQUARNEL_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 
-echo "== Wine prefix $WINEPREFIX"
+step "Quarnel.exe folder and zip"
+cmake --build "$build" --target quarnel_windows_zip
+folder=$(find "$build/package" -mindepth 1 -maxdepth 1 -type d -name 'Quarnel-*-win64')
+python3 "$root/tools/check-windows-folder.py" "$folder"
+ls -l "$build"/Quarnel-*-win64.zip
+
+step "Tests under Wine"
 # One server for the whole run, so that each test program starts in a
 # fraction of a second instead of bringing Wine's services up again.
 wineserver -p >"$WINEPREFIX/wineserver.log" 2>&1 </dev/null
@@ -54,6 +98,11 @@ if ! wineboot --init >"$WINEPREFIX/wineboot.log" 2>&1 </dev/null; then
     cat "$WINEPREFIX/wineboot.log"
     exit 1
 fi
+status=0
+ctest --test-dir "$build" --output-on-failure --timeout 120 -LE e2e-windows -j "$jobs" || status=1
 
-echo "== Tests under Wine"
-ctest --test-dir "$build" --output-on-failure --timeout 120
+step "End-to-end tests of Quarnel.exe under Wine"
+# A prefix and a user of their own; the one above is not used.
+QUARNEL_E2E_WINDOWS_FOLDER=$folder TMPDIR=$e2e_scratch \
+    ctest --test-dir "$build" --output-on-failure -L e2e-windows || status=1
+exit "$status"

@@ -23,7 +23,7 @@ TEST_F(WindowTest, TheVersionOfTheProgramFileInTheCurrentDirectoryIsShown) {
     for (const auto& [version, text] : cases) {
         unit = UnitState{};
         os.workingDirectory = "/home/op/radio";
-        os.versions = {{"/home/op/radio/quarnel", version}};
+        os.versions = {{programFileIn(os.workingDirectory), version}};
         TTabbedForm& window = build();
         EXPECT_EQ(unit.VersionText, text);
         EXPECT_EQ(window.lblVersionNumber->text(), text);
@@ -39,7 +39,7 @@ TEST_F(WindowTest, WithoutAReadableVersionTheLabelStaysEmpty) {
 }
 
 TEST_F(WindowTest, AnUnreadableVersionLeavesTheVersionTextAsItWas) {
-    os.versions = {{"/home/op/quarnel", {2, 1, 0, 15}}};
+    os.versions = {{programFileIn(os.workingDirectory), {2, 1, 0, 15}}};
     TTabbedForm& window = build();
     os.versions.clear();
     window.ShowVersion();
@@ -47,20 +47,23 @@ TEST_F(WindowTest, AnUnreadableVersionLeavesTheVersionTextAsItWas) {
 }
 
 TEST_F(WindowTest, InTheRootDirectoryThePathsKeepTheDoubledSeparator) {
-    os.workingDirectory = "/";
-    os.versions = {{"/quarnel", {9, 9, 9, 9}}, {"//quarnel", {2, 1, 0, 15}}};
+    os.workingDirectory = kRootDirectory;
+    os.versions = {{kRootDirectory + ExeFileName.toStdString(), {9, 9, 9, 9}},
+                   {programFileIn(kRootDirectory), {2, 1, 0, 15}}};
     TTabbedForm& window = build();
     EXPECT_EQ(window.lblVersionNumber->text(), "2.1.0.15");
 
     QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
-    EXPECT_THAT(os.calls, ElementsAre("openDocument [//QuarnelHelp.html]"));
+    EXPECT_THAT(os.calls, ElementsAre("openDocument [" +
+                                      fileInDirectory(kRootDirectory, "QuarnelHelp.html") + "]"));
 }
 
 TEST_F(WindowTest, HelpOpensTheHelpPageOfTheCurrentDirectory) {
     os.workingDirectory = "/home/op/radio";
     TTabbedForm& window = build();
     QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
-    EXPECT_THAT(os.calls, ElementsAre("openDocument [/home/op/radio/QuarnelHelp.html]"));
+    EXPECT_THAT(os.calls, ElementsAre("openDocument [" +
+                                      fileInDirectory("/home/op/radio", "QuarnelHelp.html") + "]"));
 }
 
 TEST_F(WindowTest, TheHomePageButtonOpensWhatItShows) {

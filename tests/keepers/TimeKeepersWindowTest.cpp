@@ -189,7 +189,7 @@ TEST_F(TimeKeepersWindowTest, ClosingWhileActiveStartsTheKeepersFirst) {
     EXPECT_THAT(os.calls,
                 ElementsAre("controlService start [time keeper]",
                             "launchProgram [/opt/keepers/MyClock] [--sync 'every minute']",
-                            "replaceFile [/home/op/Quarnel.ini]"));
+                            replaceSettingsCall()));
     EXPECT_FALSE(window.isVisible());
 }
 
@@ -197,7 +197,7 @@ TEST_F(TimeKeepersWindowTest, ClosingWhilePausedLeavesTheKeepersAlone) {
     TTabbedForm& window = buildConfigured();
     window.show();
     EXPECT_TRUE(window.close());
-    EXPECT_THAT(os.calls, ElementsAre("replaceFile [/home/op/Quarnel.ini]"));
+    EXPECT_THAT(os.calls, ElementsAre(replaceSettingsCall()));
 }
 
 class RefusingLaunchPlatform : public RecordingPlatform {

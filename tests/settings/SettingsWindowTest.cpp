@@ -52,7 +52,7 @@ class SettingsWindowTest : public WindowTest {
     // Closes the window as the user would and returns the file it left.
     std::string closeAndReadBack() {
         EXPECT_TRUE(form->close()) << errorBoxes.join('\n').toStdString();
-        return os.files[settingsPath()];
+        return withNewlines(os.files[settingsPath()]);
     }
 
     // The next start of the program, on the same files.
@@ -71,7 +71,7 @@ class SettingsWindowTest : public WindowTest {
     }
 
     std::string clipSection() {
-        const std::string file = os.files[settingsPath()];
+        const std::string file = withNewlines(os.files[settingsPath()]);
         return file.substr(file.find("[Clips]"));
     }
 };
@@ -99,7 +99,7 @@ TEST_F(SettingsWindowTest, WithoutAFileEverySettingHasItsDefault) {
 TEST_F(SettingsWindowTest, AFirstStartWithNothingChangedWritesTheDocumentedFile) {
     build().show();
     EXPECT_EQ(closeAndReadBack(), kFirstStartFile);
-    EXPECT_THAT(os.calls, ElementsAre("replaceFile [/home/op/Quarnel.ini]"));
+    EXPECT_THAT(os.calls, ElementsAre(replaceSettingsCall()));
 }
 
 TEST_F(SettingsWindowTest, ClipsAreStoredAsACountAndOneKeyEach) {
@@ -251,7 +251,8 @@ TEST_F(SettingsWindowTest, AFailedSaveKeepsTheOldFileAndTheWindowOpen) {
 
     EXPECT_FALSE(window.close());
     EXPECT_TRUE(window.isVisible());
-    EXPECT_THAT(errorBoxes, ElementsAre("In /home/op/Quarnel.ini kann nicht geschrieben werden."));
+    EXPECT_THAT(errorBoxes, ElementsAre(QString::fromStdString("In " + settingsPath() +
+                                                               " kann nicht geschrieben werden.")));
     EXPECT_EQ(os.files[settingsPath()], old);
 
     os.refuseReplaceWith.reset();
@@ -302,8 +303,8 @@ TEST_F(SettingsWindowTest, TheFileIsAlwaysTheOneInTheCurrentDirectoryOfTheMoment
     EXPECT_EQ(restart().edServiceName->text(), "first");
     os.workingDirectory = "/srv/radio";
     closeAndReadBack();
-    EXPECT_THAT(os.calls, ElementsAre("replaceFile [/srv/radio/Quarnel.ini]"));
-    EXPECT_EQ(os.files["/home/op/Quarnel.ini"], "[Setup]\nService=first\n");
+    EXPECT_THAT(os.calls, ElementsAre(replaceSettingsCall()));
+    EXPECT_EQ(os.files[fileInDirectory("/home/op", "Quarnel.ini")], "[Setup]\nService=first\n");
 }
 
 TEST_F(SettingsWindowTest, AWindowSavedOffEveryScreenOpensAtThePrimaryScreensCorner) {

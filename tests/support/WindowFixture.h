@@ -4,10 +4,13 @@
 
 #include <QLocale>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
+#include <string>
 
 #include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
+#include "settings/IniDocument.h"
 #include "support/RecordingPlatform.h"
 
 namespace quarnel::testing {
@@ -25,6 +28,37 @@ inline void captureQtWarnings() {
             qtWarnings().append(message);
         }
     });
+}
+
+// Paths and settings files as this system has them, so that one expectation
+// holds on Linux and on Windows: the program joins a directory and a file
+// name with the system's separator, writes CR LF line ends on Windows, and
+// calls itself quarnel or Quarnel.exe.
+#ifdef _WIN32
+inline const std::string kRootDirectory = "C:\\";
+#else
+inline const std::string kRootDirectory = "/";
+#endif
+
+inline std::string programFileIn(const std::string& directory) {
+    return fileInDirectory(directory, ExeFileName.toStdString());
+}
+
+// A settings text as this system writes it, with its line ends turned into
+// "\n"; a line end of the other kind fails the test.
+inline std::string withNewlines(const std::string& text) {
+    std::string lines;
+    std::size_t at = 0;
+    for (std::size_t end; (end = text.find(kIniLineEnd, at)) != std::string::npos;
+         at = end + kIniLineEnd.size()) {
+        lines.append(text, at, end - at).append("\n");
+    }
+    lines.append(text, at);
+    EXPECT_EQ(lines.find_first_of("\r"), std::string::npos) << "a line end not of this system";
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'),
+              std::count(text.begin(), text.end(), '\n'))
+        << "a line end not of this system";
+    return lines;
 }
 
 // Builds the real window on the double with a fresh unit state, a German
@@ -50,7 +84,9 @@ class WindowTest : public ::testing::Test {
         return *form;
     }
 
-    // The settings file in the double's current directory.
+    // The settings file in the double's current directory, and the call
+    // that writes it.
+    std::string replaceSettingsCall() const { return "replaceFile [" + settingsPath() + "]"; }
     std::string settingsPath() const {
         return fileInDirectory(os.workingDirectory, IniFileName.toStdString());
     }

@@ -1,11 +1,14 @@
 #include <windows.h>
 
+#include "clock/TimeCount.h"
 #include "platform/windows/SystemReason.h"
 #include "platform/windows/WindowsPlatform.h"
 #include "platform/windows/WindowsTime.h"
 
 namespace quarnel {
 namespace {
+
+constexpr auto kMillisecond = static_cast<std::uint64_t>(kUnitsPerMillisecond);
 
 std::uint64_t countOf(const FILETIME& time) {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
@@ -18,16 +21,45 @@ FILETIME fileTimeOf(std::uint64_t count) {
     return time;
 }
 
+SYSTEMTIME systemTimeOf(std::uint64_t count) {
+    const FILETIME time = fileTimeOf(count);
+    SYSTEMTIME result{};
+    FileTimeToSystemTime(&time, &result);
+    return result;
+}
+
+// Spins rather than sleeps: a sleep lasts a scheduler tick, far longer than
+// the millisecond waited for.
+std::uint64_t nextMillisecondBoundary() {
+    const std::uint64_t start = preciseSystemTime() / kMillisecond;
+    std::uint64_t now = preciseSystemTime();
+    while (now / kMillisecond == start) {
+        now = preciseSystemTime();
+    }
+    return now - now % kMillisecond;
+}
+
 }  // namespace
 
 SYSTEMTIME shiftedSystemTime(const SYSTEMTIME& time, std::int64_t shift) {
     FILETIME count{};
     SystemTimeToFileTime(&time, &count);
     // Two's-complement addition: a negative shift moves the time back.
-    const FILETIME moved = fileTimeOf(countOf(count) + static_cast<std::uint64_t>(shift));
-    SYSTEMTIME result{};
-    FileTimeToSystemTime(&moved, &result);
-    return result;
+    return systemTimeOf(countOf(count) + static_cast<std::uint64_t>(shift));
+}
+
+std::uint64_t preciseSystemTime() {
+    FILETIME now{};
+    GetSystemTimePreciseAsFileTime(&now);
+    return countOf(now);
+}
+
+Refusal shiftSystemTimeAtMillisecond(std::int64_t shift, const SystemTimeSetter& setSystemTime) {
+    const SYSTEMTIME target = shiftedSystemTime(systemTimeOf(nextMillisecondBoundary()), shift);
+    if (!setSystemTime(target)) {
+        return lastSystemReason();
+    }
+    return std::nullopt;
 }
 
 TimeCount WindowsPlatform::readLocalTime() {
@@ -38,15 +70,9 @@ TimeCount WindowsPlatform::readLocalTime() {
     return static_cast<TimeCount>(countOf(count));
 }
 
-// Read and set back to back; the moment between the two is not made up for.
 Refusal WindowsPlatform::shiftLocalTime(std::int64_t shift) {
-    SYSTEMTIME local{};
-    GetLocalTime(&local);
-    const SYSTEMTIME target = shiftedSystemTime(local, shift);
-    if (!SetLocalTime(&target)) {
-        return lastSystemReason();
-    }
-    return std::nullopt;
+    return shiftSystemTimeAtMillisecond(
+        shift, [](const SYSTEMTIME& utc) { return SetSystemTime(&utc) != FALSE; });
 }
 
 }  // namespace quarnel

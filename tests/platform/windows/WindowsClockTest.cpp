@@ -3,6 +3,7 @@
 
 #include <ctime>
 
+#include "platform/windows/SystemReason.h"
 #include "platform/windows/WindowsPlatform.h"
 #include "platform/windows/WindowsTime.h"
 
@@ -75,6 +76,46 @@ TEST(WindowsClockTest, ShiftsACalendarTimeThroughTheSystemsConversions) {
             << moved.wMinute << ":" << moved.wSecond << "." << moved.wMilliseconds << " day "
             << moved.wDayOfWeek;
     }
+}
+
+std::uint64_t countOf(const SYSTEMTIME& time) {
+    FILETIME count{};
+    SystemTimeToFileTime(&time, &count);
+    return (static_cast<std::uint64_t>(count.dwHighDateTime) << 32) | count.dwLowDateTime;
+}
+
+// The set goes to a stand-in setter: the target it is handed must be a
+// millisecond boundary the clock passed just before the set, plus the shift.
+TEST(WindowsClockTest, SetsTheMillisecondBoundaryJustPassedPlusTheShift) {
+    constexpr std::int64_t kMillisecond = kUnitsPerMillisecond;
+    for (const std::int64_t shift :
+         {100 * kMillisecond, -100 * kMillisecond, std::int64_t{0}, -3600 * kUnitsPerSecond}) {
+        SCOPED_TRACE("shift " + std::to_string(shift));
+        int calls = 0;
+        std::uint64_t target = 0;
+        std::uint64_t readAtSet = 0;
+        const std::uint64_t before = preciseSystemTime();
+        const Refusal refusal = shiftSystemTimeAtMillisecond(shift, [&](const SYSTEMTIME& utc) {
+            readAtSet = preciseSystemTime();
+            target = countOf(utc);
+            ++calls;
+            return true;
+        });
+        EXPECT_EQ(refusal, std::nullopt);
+        ASSERT_EQ(calls, 1);
+        const std::uint64_t boundary = target - static_cast<std::uint64_t>(shift);
+        EXPECT_EQ(boundary % kUnitsPerMillisecond, 0u);
+        EXPECT_GT(boundary, before) << "the boundary was passed after the call began";
+        EXPECT_LE(boundary, readAtSet) << "the boundary is not in the future";
+    }
+}
+
+TEST(WindowsClockTest, ARefusedSetReportsTheSystemsReason) {
+    const Refusal refusal = shiftSystemTimeAtMillisecond(kUnitsPerSecond, [](const SYSTEMTIME&) {
+        SetLastError(ERROR_PRIVILEGE_NOT_HELD);
+        return false;
+    });
+    EXPECT_EQ(refusal, systemReason(ERROR_PRIVILEGE_NOT_HELD));
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <string>
+
+#include "platform/windows/Utf16.h"
+
+// Stands in for "net.exe" and for a time-keeper program in the end-to-end
+// tests: appends one line with the arguments it received, separated by tabs,
+// to a file named after its own program file with ".log" added. Built with
+// QUARNEL_KEEP_RUNNING it then runs until it is terminated, as a time keeper
+// does, ending by itself after two minutes so that a failed test leaves
+// nothing running for long.
+int main() {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::string line;
+    for (int i = 1; i < count; ++i) {
+        line += (i > 1 ? "\t" : "") + quarnel::toUtf8(arguments[i]);
+    }
+    line += "\n";
+    LocalFree(arguments);
+
+    std::wstring self(MAX_PATH, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+    const std::wstring log = self + L".log";
+    // One write in append mode, so that the line lands whole after any other.
+    const HANDLE file =
+        CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return 1;
+    }
+    DWORD written = 0;
+    const BOOL wrote =
+        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+    if (!wrote) {
+        return 1;
+    }
+#ifdef QUARNEL_KEEP_RUNNING
+    Sleep(120'000);
+    return 3;
+#else
+    return 0;
+#endif
+}

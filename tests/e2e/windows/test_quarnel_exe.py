@@ -1,0 +1,249 @@
+"""Quarnel.exe from the deployable folder under Wine: its window, the
+Timeshift tab through the Win32 clock path, the clipboard, the pause switch
+with a service and a program to hold, and the settings file across a restart.
+
+Wine's clock setter never touches the host clock (Wine 8 answers success to
+a change under 0.5 s and "privilege not held" to a larger one); whatever it
+answers, the running total must follow it. The program runs as an
+unprivileged user besides, and the real clock is checked around each test.
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import unittest
+import xml.etree.ElementTree as ElementTree
+
+from quarnel_e2e import FORM_FILE, run, wait_until
+from wine_session import (HELPERS, VERSION, WineTestCase, set_up_session, tear_down_session,
+                          windows_path)
+from test_window import settings_sections
+
+# Typed with xdotool: ASCII only, as Wine maps the keys through the X keymap.
+CLIP = "CQ DX de DL1ABC = tnx 73"
+CLIPS = ["CQ DX de DL1ABC", "tnx fer QSO 73"]
+
+
+def setUpModule():
+    set_up_session()
+
+
+def tearDownModule():
+    tear_down_session()
+
+
+class WindowAndTabsTest(WineTestCase):
+
+    def test_caption_and_client_size_are_those_of_the_form(self):
+        # The window was found by its caption, the form's title.
+        rect = ElementTree.parse(FORM_FILE).getroot().find(
+            "widget/property[@name='geometry']/rect")
+        self.assertEqual(self.quarnel.client_size(),
+                         (int(rect.find("width").text), int(rect.find("height").text)))
+
+    def test_timeshift_texts_follow_the_buttons_and_the_wheel(self):
+        q = self.quarnel
+        q.click_tab("Timeshift")
+        self.assertShows("edAlign", "0.0")
+        for _ in range(3):
+            q.click("btnPlus")
+        self.assertShows("edAlign", "0.3")
+        q.click("btnMinus")
+        self.assertShows("edAlign", "0.2")
+        q.click("btnResetAlign")
+        self.assertShows("edAlign", "0.0")
+        q.wheel("edAlign", 6)
+        self.assertShows("edAlign", "0.3")
+        q.wheel("edAlign", -1)
+        self.assertShows("edAlign", "0.3")  # 0.25, halves away from zero
+        q.wheel("edAlign", -7)
+        self.assertShows("edAlign", "-0.1")
+
+    def test_a_clip_reaches_the_x_clipboard(self):
+        q = self.quarnel
+        q.click_tab("Clips")
+        q.click("edSnippet")
+        q.type(CLIP)
+        q.click("btnAddEntry")
+        q.click("edSnippet")
+        q.key("ctrl+a", "BackSpace")
+        q.click_entry("ListBox1", 0)
+        self.assertEqual(q.copied_text(lambda: q.click("btnCopy")), CLIP)
+
+
+class WindowsClockPathTest(WineTestCase):
+    """SET, RESET and ACCEPT reach Wine's clock setter; what it answers is
+    shown, and a refused set leaves the total as it was."""
+
+    def set_and_see_the_answer(self, button):
+        """Clicks the button and returns the error box's text, or None when
+        no box came (the set succeeded)."""
+        q = self.quarnel
+        q.click(button)
+        try:
+            box = q.find_window("Quarnel", timeout=4)
+        except AssertionError:
+            print(f"{button}: Wine answered success")
+            return None
+        q.activate(box)
+        # A Windows message box copies its text with Ctrl+C.
+        text = q.copied_text(lambda: q.key("ctrl+c"), what="the error box")
+        print(f"{button}: Wine refused: {text!r}")
+        q.key("Return")
+        self.assertTrue(q.window_gone(box), "the error box stayed open")
+        q.activate(q.window)
+        return text
+
+    def test_set_reset_and_accept_follow_what_wine_answers(self):
+        q = self.quarnel
+        q.click_tab("Timeshift")
+        q.click("swPauseActive")  # active, with nothing to stop
+        for _ in range(3):
+            q.click("btnPlus")
+
+        # (what to do, the total in tenths after it succeeded); a refused set
+        # leaves the total as it was.
+        steps = [("btnSet", lambda total: total + 3),
+                 ("btnSet", lambda total: total + 3),
+                 ("btnSetOrigin", lambda total: 0),  # RESET: back by the total
+                 ("btnAcceptTimeShift", lambda total: 0),
+                 ("btnSet", lambda total: total + 3),
+                 ("btnAcceptTimeShift", lambda total: 0)]
+        total = 0
+        answers = []
+        for button, after_success in steps:
+            refusal = self.set_and_see_the_answer(button)
+            answers.append(refusal)
+            if refusal is None:
+                total = after_success(total)
+            else:
+                self.assertIn("The clock could not be set: ", refusal)
+            self.assertShows("edCurRunShift", f"{total / 10:.1f}")
+
+        # Wine takes a change under 0.5 s and refuses a larger one, so both
+        # paths were taken: the second set's RESET (0.6 s) was refused.
+        self.assertIsNone(answers[0], "Wine refused a set of 0.3 s")
+        self.assertIsNotNone(answers[2], "Wine took a RESET of 0.6 s")
+
+
+class InfoTest(WineTestCase):
+
+    def test_the_info_tab_shows_the_version_of_the_program_file(self):
+        """The label cannot be copied: it is read off the screen."""
+        q = self.quarnel
+        q.click_tab("Info")
+        self.assertTrue(VERSION)
+        shown = wait_until(lambda: (t := self.read_label("lblVersionNumber")) == VERSION and t,
+                           5, interval=0.5)
+        self.assertEqual(shown or self.read_label("lblVersionNumber"), VERSION)
+
+    def read_label(self, widget):
+        """The label's digits and dots, by text recognition of a magnified
+        screenshot of its area."""
+        area = self.quarnel.form.widgets[widget]
+        picture = os.path.join(self.user.root, "label.png")
+        run(["import", "-window", self.quarnel.window,
+             "-crop", f"{area.width}x{area.height}+{area.x}+{area.y}", "+repage",
+             "-resize", "400%", "-colorspace", "Gray", picture],
+            env=self.quarnel._x_environment())
+        recognised = run(["tesseract", picture, "stdout", "--psm", "7",
+                          "-c", "tessedit_char_whitelist=0123456789."]).stdout
+        return recognised.strip()
+
+
+class PauseSwitchTest(WineTestCase):
+    """A service and a program of the test's own held stopped: a stand-in
+    net.exe in the working folder (cmd.exe finds it there before Windows'
+    own) records its calls, and a dummy program, under a name nobody else
+    uses, runs in two copies before the program starts."""
+
+    def prepare(self):
+        self.name = "QuarnelE2E" + os.path.basename(self.folder).replace("-", "")
+        self.keeper = self.file(f"keeper-{self.name}.exe")
+        shutil.copy(os.path.join(HELPERS, "KeeperDummy.exe"), self.keeper)
+        shutil.copy(os.path.join(HELPERS, "net.exe"), self.file("net.exe"))
+        with open(self.file("Quarnel.ini"), "w", encoding="utf-8", newline="\r\n") as ini:
+            ini.write("[Setup]\n"
+                      f"Service={self.name}\n"
+                      f"Program={windows_path(self.keeper)}\n"
+                      'Parameter=first "second word"\n')
+        self.addCleanup(self.end_keepers)
+        self.user.give(self.folder)
+        self.copies = [self.user.start(["wine", self.keeper, "first", "second word"],
+                                       self.folder, subprocess.DEVNULL) for _ in range(2)]
+        self.assertTrue(wait_until(lambda: len(self.keeper_runs()) == 2, 60),
+                        "the dummy time keeper did not start twice")
+
+    def keeper_runs(self):
+        """The argument lines of every start of the dummy so far."""
+        return (self.read(os.path.basename(self.keeper) + ".log") or "").splitlines()
+
+    def running_keepers(self):
+        """The ids of the processes that run the dummy's file."""
+        found = []
+        for entry in os.listdir("/proc"):
+            if entry.isdigit():
+                try:
+                    with open(f"/proc/{entry}/cmdline", "rb") as cmdline:
+                        if os.path.basename(self.keeper).encode() in cmdline.read():
+                            found.append(int(entry))
+                except OSError:
+                    pass
+        return found
+
+    def end_keepers(self):
+        for pid in self.running_keepers():
+            os.kill(pid, signal.SIGKILL)
+
+    def net_calls(self, count):
+        wait_until(lambda: len((self.read("net.exe.log") or "").splitlines()) >= count, 30)
+        return (self.read("net.exe.log") or "").splitlines()
+
+    def test_switching_on_stops_them_and_off_starts_them_again(self):
+        q = self.quarnel
+        q.click_tab("Timeshift")
+        q.click("swPauseActive")
+        self.assertEqual(self.net_calls(1), [f"stop\t{self.name}"])
+        for copy in self.copies:
+            try:
+                copy.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                self.fail("a copy of the dummy time keeper still runs")
+
+        q.click("swPauseActive")
+        self.assertEqual(self.net_calls(2), [f"stop\t{self.name}", f"start\t{self.name}"])
+        self.assertTrue(wait_until(lambda: len(self.keeper_runs()) == 3, 30),
+                        "the dummy time keeper was not launched again")
+        self.assertEqual(self.keeper_runs()[-1], "first\tsecond word")
+        self.assertTrue(wait_until(lambda: len(self.running_keepers()) >= 1, 10))
+
+
+class SettingsTest(WineTestCase):
+
+    def test_closing_writes_the_settings_and_a_restart_brings_them_back(self):
+        q = self.quarnel
+        q.click_tab("Clips")
+        for clip in CLIPS:
+            q.click("edSnippet")
+            q.key("ctrl+a", "BackSpace")
+            q.type(clip)
+            q.click("btnAddEntry")
+
+        self.assertEqual(q.close(), 0)
+        saved = settings_sections(self.read("Quarnel.ini") or "")
+        self.assertEqual(saved.get("Program", {}).get("ActiveTAB"), "1")
+        self.assertEqual(saved.get("Clips"),
+                         {"NumOfClips": "2", "Clip0": CLIPS[0], "Clip1": CLIPS[1]})
+
+        self.start_quarnel()
+        q = self.quarnel
+        for row in (1, 0):
+            q.click_entry("ListBox1", row)
+            copied = q.copied_text(lambda: q.click("btnCopy"),
+                                   what=f"the clip of row {row} (is the Clips tab shown?)")
+            self.assertEqual(copied, CLIPS[row])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
