@@ -1,0 +1,142 @@
+// What listening to the decoders costs: CPU time per 1000 decode datagrams
+// received through a real loopback socket and estimated (as the window does
+// after each burst), and CPU time of an idle event loop with listening on
+// and off. Prints "key value" lines for bench/decodes.py.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QUdpSocket>
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+#include "decodes/DecodeListener.h"
+#include "decodes/DecodesText.h"
+
+namespace {
+
+std::int64_t cpuNs(clockid_t clock) {
+    timespec now{};
+    clock_gettime(clock, &now);
+    return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
+
+void put32(QByteArray& out, quint32 value) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.append(static_cast<char>(value >> shift));
+    }
+}
+
+void putText(QByteArray& out, const QByteArray& text) {
+    put32(out, static_cast<quint32>(text.size()));
+    out.append(text);
+}
+
+// A decode as WSJT-X sends it, with a DT around +0.4 s.
+QByteArray decodeDatagram(int i) {
+    QByteArray out;
+    put32(out, 0xadbccbda);
+    put32(out, 2);
+    put32(out, 2);
+    putText(out, "WSJT-X");
+    out.append('\1');
+    put32(out, 45'015'000);
+    put32(out, static_cast<quint32>(-12));
+    const auto dt = std::bit_cast<quint64>(0.4 + (i % 21 - 10) * 0.01);
+    put32(out, static_cast<quint32>(dt >> 32));
+    put32(out, static_cast<quint32>(dt));
+    put32(out, 1234);
+    putText(out, "~");
+    putText(out, "CQ DL1ABC JO62");
+    out.append('\0');
+    out.append('\0');
+    return out;
+}
+
+struct Receiver {
+    DecodeListener listener;
+    int bursts = 0;
+    std::size_t received = 0;
+    std::string line;
+    Receiver() {
+        // What the window does on every change: summarise and format.
+        QObject::connect(&listener, &DecodeListener::changed, [this] {
+            ++bursts;
+            const quarnel::DecodeSummary summary = listener.summary();
+            received = summary.count;
+            line = quarnel::formatDecodesLine(summary, std::chrono::minutes(2), ",");
+        });
+    }
+};
+
+quint16 freePort() {
+    QUdpSocket probe;
+    probe.bind(QHostAddress::LocalHost, 0);
+    return probe.localPort();
+}
+
+// Receiver CPU time (this thread) for 1000 datagrams sent in bursts of the
+// given size; the sending is not counted.
+double cpuMsPer1000(int burst) {
+    Receiver receiver;
+    const quint16 port = freePort();
+    receiver.listener.listen(QHostAddress::LocalHost, port);
+    QUdpSocket sender;
+    std::int64_t used = 0;
+    int sent = 0;
+    while (sent < 1000) {
+        for (int i = 0; i < burst; ++i, ++sent) {
+            sender.writeDatagram(decodeDatagram(sent), QHostAddress::LocalHost, port);
+        }
+        const std::int64_t start = cpuNs(CLOCK_THREAD_CPUTIME_ID);
+        QElapsedTimer waited;
+        waited.start();
+        while (receiver.received < static_cast<std::size_t>(sent) && waited.elapsed() < 2000) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+        used += cpuNs(CLOCK_THREAD_CPUTIME_ID) - start;
+    }
+    std::printf("# burst %d: %zu of 1000 received in %d bursts; %s\n", burst, receiver.received,
+                receiver.bursts, receiver.line.c_str());
+    return static_cast<double>(used) / 1e6;
+}
+
+// Process CPU time of an event loop left alone for the given time.
+double idleCpuMs(bool listening, int seconds) {
+    DecodeListener listener;
+    if (listening) {
+        listener.listen(QHostAddress::LocalHost, freePort());
+    }
+    const std::int64_t start = cpuNs(CLOCK_PROCESS_CPUTIME_ID);
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < seconds * 1000) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 1000);
+    }
+    return static_cast<double>(cpuNs(CLOCK_PROCESS_CPUTIME_ID) - start) / 1e6;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 20;
+    for (const int burst : {1, 50}) {
+        std::vector<double> runs;
+        for (int run = 0; run < 11; ++run) {
+            runs.push_back(cpuMsPer1000(burst));
+        }
+        std::printf("cpu_ms_per_1000_burst_%d %.3f\n", burst, median(runs));
+    }
+    std::printf("idle_seconds %d\n", idleSeconds);
+    std::printf("idle_cpu_ms_off %.3f\n", idleCpuMs(false, idleSeconds));
+    std::printf("idle_cpu_ms_listening %.3f\n", idleCpuMs(true, idleSeconds));
+    return 0;
+}
