@@ -1,7 +1,7 @@
 // What listening to the decoders costs: CPU time per 1000 decode datagrams
 // received through a real loopback socket and estimated (as the window does
 // after each burst), and CPU time of an idle event loop with listening on
-// and off. Prints "key value" lines for bench/decodes.py.
+// and off. Prints a Markdown table for bench/RESULTS.md.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QUdpSocket>
@@ -127,16 +127,25 @@ double median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 20;
+    const int idleSeconds = argc > 1 ? std::atoi(argv[1]) : 30;
+    std::printf("| figure | Quarnel | target | |\n|---|---|---|---|\n");
     for (const int burst : {1, 50}) {
         std::vector<double> runs;
         for (int run = 0; run < 11; ++run) {
             runs.push_back(cpuMsPer1000(burst));
         }
-        std::printf("cpu_ms_per_1000_burst_%d %.3f\n", burst, median(runs));
+        const double used = median(runs);
+        std::printf(
+            "| (e) CPU time per 1000 decode datagrams received and estimated, arriving %s, "
+            "median of 11 | %.2f ms | < 5 ms | %s |\n",
+            burst == 1 ? "one by one (an estimate after each)" : "in bursts of 50", used,
+            used < 5 ? "met" : "**missed**");
     }
-    std::printf("idle_seconds %d\n", idleSeconds);
-    std::printf("idle_cpu_ms_off %.3f\n", idleCpuMs(false, idleSeconds));
-    std::printf("idle_cpu_ms_listening %.3f\n", idleCpuMs(true, idleSeconds));
+    const double off = idleCpuMs(false, idleSeconds);
+    const double on = idleCpuMs(true, idleSeconds);
+    std::printf(
+        "| (e) CPU time of the idle event loop over %d s, listening off / on | %.2f ms / "
+        "%.2f ms | unchanged | %s |\n",
+        idleSeconds, off, on, on - off < 1 ? "met" : "**missed**");
     return 0;
 }
