@@ -15,11 +15,15 @@ quarnel::DecodeEstimator::Moment monotonicNow() {
 }  // namespace
 
 DecodeListener::DecodeListener(QObject* parent) : QObject(parent), m_clock(monotonicNow) {
+    m_show.setSingleShot(true);
+    m_show.setInterval(kShowDelay);
     m_expiry.setSingleShot(true);
-    connect(&m_expiry, &QTimer::timeout, this, [this] {
-        armExpiry();
-        emit changed();
-    });
+    for (QTimer* timer : {&m_show, &m_expiry}) {
+        connect(timer, &QTimer::timeout, this, [this] {
+            armExpiry();
+            emit changed();
+        });
+    }
 }
 
 DecodeListener::~DecodeListener() = default;
@@ -52,39 +56,29 @@ void DecodeListener::stop(const QString& why) {
     m_problem = why;
 }
 
-// A burst of datagrams is estimated once, after the last of them.
 void DecodeListener::readPendingDatagrams() {
-    bool taken = false;
     while (m_socket && m_socket->hasPendingDatagrams()) {
         const QByteArray data = m_socket->receiveDatagram().data();
-        taken |= take({reinterpret_cast<const std::uint8_t*>(data.constData()),
-                       static_cast<std::size_t>(data.size())});
-    }
-    if (taken) {
-        armExpiry();
-        emit changed();
-    }
-}
-
-void DecodeListener::receive(std::span<const std::uint8_t> datagram) {
-    if (take(datagram)) {
-        armExpiry();
-        emit changed();
+        receive({reinterpret_cast<const std::uint8_t*>(data.constData()),
+                 static_cast<std::size_t>(data.size())});
     }
 }
 
 // Datagrams that are not messages of the decoders are dropped whole.
-bool DecodeListener::take(std::span<const std::uint8_t> datagram) {
+void DecodeListener::receive(std::span<const std::uint8_t> datagram) {
     const auto message = quarnel::readDecoderMessage(datagram);
     if (!message) {
-        return false;
+        return;
     }
     m_estimator.take(*message, m_clock());
-    return true;
+    if (!m_show.isActive()) {
+        m_show.start();
+    }
 }
 
 void DecodeListener::clockMoved() {
     m_estimator.restart(m_clock());
+    m_show.stop();
     m_expiry.stop();
     emit changed();
 }

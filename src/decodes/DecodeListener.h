@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <span>
@@ -15,7 +16,12 @@ class QUdpSocket;
 // Listens to the decoding programs' UDP reports and keeps the estimate of
 // what their DTs say about the local clock. The socket exists only while
 // listening; it never sends. Nothing runs while no datagram arrives: the
-// only timer is armed for the moment the oldest decode leaves the window.
+// timers are armed only by datagrams, one for showing them, one for the
+// moment the oldest decode leaves the window.
+//
+// A decoding program sends the decodes of a period one by one as it finds
+// them; the estimate is made at most once per show delay after the first of
+// them, not once per datagram.
 class DecodeListener : public QObject {
     Q_OBJECT
 
@@ -35,6 +41,7 @@ class DecodeListener : public QObject {
 
     // One datagram, as the socket hands it over.
     void receive(std::span<const std::uint8_t> datagram);
+    static constexpr std::chrono::milliseconds kShowDelay{100};
     // The clock was moved: the decodes so far describe the old one.
     void clockMoved();
 
@@ -50,11 +57,11 @@ class DecodeListener : public QObject {
 
   private:
     void readPendingDatagrams();
-    bool take(std::span<const std::uint8_t> datagram);
     void armExpiry();
 
     std::unique_ptr<QUdpSocket> m_socket;
     quarnel::DecodeEstimator m_estimator;
+    QTimer m_show;
     QTimer m_expiry;
     Clock m_clock;
     QString m_problem;

@@ -43,13 +43,14 @@ class DecodesWindowTest : public WindowTest {
         return window;
     }
 
-    void receive(const DatagramBuilder& datagram) { form->Decodes.receive(datagram.data()); }
-
+    // Decodes one second apart, shown at once instead of after the show
+    // delay.
     void receiveDecodes(std::initializer_list<double> deltaTimes) {
         for (double dt : deltaTimes) {
-            receive(decodeDatagram({.deltaTime = dt}));
+            form->Decodes.receive(decodeDatagram({.deltaTime = dt}).data());
             now += 1s;
         }
+        form->ShowDecodes();
     }
 
     quint16 port = 0;
@@ -131,6 +132,15 @@ TEST_F(DecodesWindowTest, DatagramsArriveThroughTheSocket) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.btnUseDecodes->isEnabled(); }, 5000))
         << window.lblDecodes->text().toStdString();
     EXPECT_EQ(window.lblDecodes->text(), "Decodes: DT -0,20 s \u00b10,00 (5 in 2 min)");
+}
+
+TEST_F(DecodesWindowTest, TheLineCatchesUpByItselfWhenTheDatagramsStop) {
+    TTabbedForm& window = buildListening();
+    receiveDecodes({0.1, 0.1, 0.1, 0.1});
+    form->Decodes.receive(decodeDatagram({.deltaTime = 0.1}).data());
+    EXPECT_FALSE(window.btnUseDecodes->isEnabled()) << "shown after the show delay";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.btnUseDecodes->isEnabled(); }, 2000));
+    EXPECT_EQ(window.lblDecodes->text(), "Decodes: DT +0,10 s \u00b10,00 (5 in 2 min)");
 }
 
 TEST_F(DecodesWindowTest, SwitchingOffClosesTheSocketAndTheLineSaysSo) {
