@@ -162,7 +162,7 @@ TEST_F(DecodesWindowTest, ProblemsAreShownInTheLine) {
         {"abc", "2237", "Decodes: 'abc' is not an IP address"},
         {"127.0.0.1", "0", "Decodes: the port must be a number from 1 to 65535"},
         // An address of no interface of this machine cannot be bound.
-        {"192.0.2.1", "2237", "Decodes: cannot listen on 192.0.2.1 port 2237: "},
+        {"203.0.113.77", "2237", "Decodes: cannot listen on 203.0.113.77 port 2237: "},
     };
     TTabbedForm& window = build();
     for (const Case& c : cases) {
