@@ -27,4 +27,8 @@ echo
 echo "Date before: $(date '+%F %T.%N')  "
 python3 -B "$root/bench/measure.py" --build "$build" "$@"
 echo
+echo "Listening to the decoders:"
+echo
+"$build/bench/quarnel_decode_bench"
+echo
 echo "Date after: $(date '+%F %T.%N')"

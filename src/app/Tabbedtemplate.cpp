@@ -17,6 +17,7 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     // The home page is a build setting, so it cannot be part of the form.
     btnURL->setText(QStringLiteral(QUARNEL_HOME_PAGE));
     connect(&Timer1, &IntervalTimer::timeout, this, &TTabbedForm::Timer1Timer);
+    connect(&Decodes, &DecodeListener::changed, this, &TTabbedForm::ShowDecodes);
     tabItemTimeshift->installEventFilter(this);
     LoadSettings();
     EnterSavedRunState();

@@ -4,11 +4,16 @@
 #include <vector>
 
 #include "app/UnitState.h"
+#include "decodes/DecodeListener.h"
 #include "keepers/KeeperAction.h"
 #include "platform/Platform.h"
 #include "ui_Tabbedtemplate.h"
 #include "widgets/IntervalTimer.h"
 #include "widgets/OpenFileDialog.h"
+
+namespace quarnel {
+class IniDocument;
+}
 
 // The main window. Its widgets come from Tabbedtemplate.ui, which also binds
 // the handlers below to them by name; each tab's handlers are defined in the
@@ -20,6 +25,7 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     explicit TTabbedForm(QWidget* parent = nullptr);
 
     IntervalTimer Timer1{500};
+    DecodeListener Decodes;
 #ifdef Q_OS_WIN
     OpenFileDialog OpenDialog1{this, QStringLiteral("Applications (*.exe)"), false};
 #else
@@ -61,6 +67,13 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void btnDelEntryClick();
     void btnCopyClick();
 
+    // Decoders' reports: Timeshift tab line and Setup tab switch (decodes/)
+    void btnUseDecodesClick();
+    void swListenDecodersClick();
+    void edDecodesAddressChange();
+    void edDecodesPortChange();
+    void ShowDecodes();
+
     // Help button and Info tab (info/)
     void btnHelpTimeAdjustClick();
     void btnURLClick();
@@ -87,6 +100,12 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
 
     // Info tab (info/)
     void ShowVersion();
+
+    // Decoders' reports (decodes/)
+    void ListenToDecoders();
+    void LoadDecodeSettings(const quarnel::IniDocument& settings);
+    void SaveDecodeSettings(quarnel::IniDocument& settings) const;
+    void DecodesClockMoved(std::int64_t shift);
 
   protected:
     // Maps the toolkit's window events to the Form handlers.

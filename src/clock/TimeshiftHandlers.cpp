@@ -53,6 +53,7 @@ void TTabbedForm::Timer1Timer() {
         unit.SetPending = false;
         refusal = system.shiftLocalTime(shift);
         if (!refusal) {
+            DecodesClockMoved(shift);
             unit.RunningShift -= shift;
             if (cbResetAfterEachSet->isChecked()) {
                 unit.AlignShift = 0;
@@ -139,6 +140,7 @@ void TTabbedForm::RevertRunningShift() {
     if (const quarnel::Refusal refusal = quarnel::platform().shiftLocalTime(unit.RunningShift)) {
         reportRefusedSet(*refusal);
     }
+    DecodesClockMoved(unit.RunningShift);
     unit.RunningShift = 0;
 }
 

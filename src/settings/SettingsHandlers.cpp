@@ -99,6 +99,7 @@ void TTabbedForm::LoadSettings() {
     for (std::int32_t i = 0; i < clipCount; ++i) {
         ListBox1->addItem(textOf(settings, "Clips", "Clip" + std::to_string(i)));
     }
+    LoadDecodeSettings(settings);
 }
 
 // The toolkit has placed the window by now; the saved position wins.
@@ -127,6 +128,7 @@ void TTabbedForm::SaveSettings() {
         settings.write("Clips", "Clip" + std::to_string(i),
                        ListBox1->item(i)->text().toStdString());
     }
+    SaveDecodeSettings(settings);
 
     const std::string path = settingsPath();
     if (quarnel::platform().replaceFile(path, settings.serialise())) {

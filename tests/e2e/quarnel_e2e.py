@@ -274,7 +274,7 @@ class Quarnel:
     """The program started as the unprivileged user, on the test's display,
     with the clock interception library preloaded."""
 
-    def __init__(self, display, scratch, form):
+    def __init__(self, display, scratch, form, environment=None):
         self.display = display
         self.scratch = scratch
         self.form = form
@@ -290,6 +290,7 @@ class Quarnel:
             "LD_PRELOAD": scratch.file("libquarnel_clockshim.so"),
             "QUARNEL_CLOCKSHIM_LOG": self.clock.path,
             "PATH": f"{scratch.file('bin')}:/usr/bin:/bin",
+            **(environment or {}),
         }
         with open(self.output_path, "ab") as output:
             self.process = subprocess.Popen(unprivileged(environment, ["./quarnel"]),
@@ -443,6 +444,8 @@ class QuarnelTestCase(unittest.TestCase):
 
     form = Form()
     x_server = None
+    # Added to the program's environment, for example a locale.
+    environment = {}
 
     @classmethod
     def setUpClass(cls):
@@ -470,7 +473,7 @@ class QuarnelTestCase(unittest.TestCase):
     def start_quarnel(self):
         """Starts the program in the test's scratch directory and waits for its
         window; called again after the program has ended, it is a restart."""
-        self.quarnel = Quarnel(self.x_server.display, self.scratch, self.form)
+        self.quarnel = Quarnel(self.x_server.display, self.scratch, self.form, self.environment)
         self.started.append(self.quarnel)
         self.clock = self.quarnel.clock
         self.quarnel.wait_for_window()

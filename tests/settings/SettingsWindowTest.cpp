@@ -34,7 +34,11 @@ constexpr std::string_view kFirstStartFile =
     "Height=540\n"
     "Width=400\n"
     "[Clips]\n"
-    "NumOfClips=0\n";
+    "NumOfClips=0\n"
+    "[Decodes]\n"
+    "Listen=0\n"
+    "Address=127.0.0.1\n"
+    "Port=2237\n";
 
 class SettingsWindowTest : public WindowTest {
   protected:
@@ -72,7 +76,9 @@ class SettingsWindowTest : public WindowTest {
 
     std::string clipSection() {
         const std::string file = withNewlines(os.files[settingsPath()]);
-        return file.substr(file.find("[Clips]"));
+        const std::size_t start = file.find("[Clips]");
+        return file.substr(start, file.find("
+[", start) + 1 - start);
     }
 };
 
@@ -115,7 +121,8 @@ TEST_F(SettingsWindowTest, EveryStoredValueIsLoadedAndWrittenBackUnchanged) {
         "[Setup]\nService=W32Time\nProgram=C:\\Tools\\sync.exe\nParameter=/quiet /x=1\nVerbose=1\n"
         "[Timing]\nRefresh=250\nResetAlignToZero=1\n"
         "[Screen]\nLeft=120\nTop=80\nHeight=540\nWidth=400\n"
-        "[Clips]\nNumOfClips=2\nClip0=CQ DL1ABC\nClip1=\n";
+        "[Clips]\nNumOfClips=2\nClip0=CQ DL1ABC\nClip1=\n"
+        "[Decodes]\nListen=0\nAddress=239.255.0.1\nPort=2238\n";
     givenSettingsFile(file);
     TTabbedForm& window = build();
 

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "decodes/DecodeMessage.h"
+
+namespace quarnel {
+
+// What the decodes of the last minutes say about the local clock. A decoder
+// measures each signal's DT against its own idea of when the period started,
+// so a clock that runs ahead makes every station look late (DT above zero),
+// and the remedy is a shift by minus the typical DT.
+struct DtEstimate {
+    double medianDeltaTime = 0.0;     // seconds
+    double spread = 0.0;              // median absolute deviation from it, seconds
+    std::int64_t suggestedShift = 0;  // 100-ns units, a whole number of 0.05 s
+};
+
+struct DecodeSummary {
+    std::size_t count = 0;               // decodes in the window of the client shown
+    std::optional<DtEstimate> estimate;  // none while there are too few
+};
+
+// Gathers the DTs of the decoders' reports and estimates from them. Time is
+// whatever steadily running count the caller passes in (the program passes a
+// monotonic clock), so that the window can be tested without waiting.
+//
+// Which decodes count:
+//  - new, on-air, normal-confidence decodes only: replays repeat decodes
+//    already counted, recordings say nothing about this clock, and
+//    low-confidence decodes are the ones that may be false, with a DT of
+//    chance;
+//  - each client (decoding program) separately, and the line shows the client
+//    with the most decodes in the window;
+//  - when a client's Status names another mode, or a decode carries another
+//    mode mark than the ones gathered, that client starts anew: DTs of
+//    different modes are measured against different period starts;
+//  - a Clear starts the client anew, so the estimate describes what the
+//    operator sees in the program;
+//  - after the clock has been moved (restart), everything starts anew, and
+//    decodes arriving in the settle time that follows are not counted either:
+//    they come from audio recorded before the move.
+class DecodeEstimator {
+  public:
+    using Moment = std::chrono::milliseconds;
+
+    struct Settings {
+        Moment window = std::chrono::minutes(2);
+        std::size_t minimumCount = 5;
+        Moment settle = std::chrono::seconds(15);
+    };
+
+    DecodeEstimator() = default;
+    explicit DecodeEstimator(Settings settings) : m_settings(settings) {}
+
+    const Settings& settings() const { return m_settings; }
+
+    void take(const DecoderMessage& message, Moment now);
+    void restart(Moment now);
+
+    DecodeSummary summary(Moment now);
+
+    // When the oldest decode leaves the window and the summary changes by
+    // itself; nothing while no decode is held.
+    std::optional<Moment> nextExpiry() const;
+
+  private:
+    struct Sample {
+        Moment received;
+        double deltaTime;
+    };
+    struct Client {
+        std::string statusMode;
+        std::string decodeMode;
+        std::deque<Sample> samples;
+    };
+
+    void takeDecode(const DecodeMessage& decode, Moment now);
+    Client* clientFor(const std::string& id);
+    void expire(Moment now);
+
+    Settings m_settings;
+    std::map<std::string, Client> m_clients;
+    std::optional<Moment> m_settledAt;
+};
+
+}  // namespace quarnel

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <span>
+
+#include "decodes/DecodeEstimate.h"
+
+class QUdpSocket;
+
+// Listens to the decoding programs' UDP reports and keeps the estimate of
+// what their DTs say about the local clock. The socket exists only while
+// listening; it never sends. Nothing runs while no datagram arrives: the
+// timers are armed only by datagrams, one for showing them, one for the
+// moment the oldest decode leaves the window.
+//
+// A decoding program sends the decodes of a period one by one as it finds
+// them; the estimate is made at most once per show delay after the first of
+// them, not once per datagram.
+class DecodeListener : public QObject {
+    Q_OBJECT
+
+  public:
+    using Clock = std::function<quarnel::DecodeEstimator::Moment()>;
+
+    explicit DecodeListener(QObject* parent = nullptr);
+    ~DecodeListener() override;
+
+    // Opens the socket on the address (a multicast group is joined) and port.
+    // When that fails, problem() says why, for the user.
+    bool listen(const QHostAddress& address, quint16 port);
+    // Closes the socket; `why` is the problem to report, if any.
+    void stop(const QString& why = {});
+    bool listening() const { return m_socket != nullptr; }
+    const QString& problem() const { return m_problem; }
+
+    // One datagram, as the socket hands it over.
+    void receive(std::span<const std::uint8_t> datagram);
+    static constexpr std::chrono::milliseconds kShowDelay{100};
+    // The clock was moved: the decodes so far describe the old one.
+    void clockMoved();
+
+    quarnel::DecodeSummary summary();
+    const quarnel::DecodeEstimator& estimator() const { return m_estimator; }
+
+    // Replaces the monotonic clock (tests).
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+
+  signals:
+    // The summary may read differently now.
+    void changed();
+
+  private:
+    void readPendingDatagrams();
+    void armExpiry();
+
+    std::unique_ptr<QUdpSocket> m_socket;
+    quarnel::DecodeEstimator m_estimator;
+    QTimer m_show;
+    QTimer m_expiry;
+    Clock m_clock;
+    QString m_problem;
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include "decodes/DecodeEstimate.h"
+
+namespace quarnel {
+
+// The Timeshift tab's line about the decodes, for example
+// "Decodes: DT +0,42 s ±0,05 (37 in 2 min)", with the caller's decimal
+// separator (the user's regional setting).
+std::string formatDecodesLine(const DecodeSummary& summary, std::chrono::milliseconds window,
+                              std::string_view decimalSeparator);
+
+}  // namespace quarnel
