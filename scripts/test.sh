@@ -17,6 +17,14 @@ cmake --build build/dev -j"$(nproc)"
 status=0
 ctest --test-dir build/dev --output-on-failure -j"$(nproc)" || status=1
 
+# --- lane package: the Debian package made from this build by CPack, checked
+# with lintian, desktop-file-validate and appstreamcli (scripts/check-package.sh).
+lane_started=$SECONDS
+(cd build/dev && cpack -G DEB >/dev/null) &&
+    scripts/check-package.sh build/dev/quarnel_*.deb || status=1
+echo "lane package: $((SECONDS - lane_started)) s"
+# --- end of lane package
+
 # The Windows implementation, cross-built with MinGW-w64 and run under Wine.
 tools/windows-tests.sh || status=1
 

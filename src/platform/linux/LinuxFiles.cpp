@@ -49,6 +49,18 @@ bool writeAll(int fd, const std::string& contents) {
     return true;
 }
 
+// Makes the folders of `path` that are missing, private to the user as the
+// folders of user settings should be. A failure shows in the file's creation.
+void makeMissingFolders(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 std::string LinuxPlatform::currentDirectory() {
@@ -91,8 +103,10 @@ std::optional<std::string> LinuxPlatform::readFile(const std::string& path) {
 }
 
 // The new contents go to a temporary file in the same directory, reach the
-// disk, and then take the old file's name in one rename.
+// disk, and then take the old file's name in one rename. The settings folder
+// under ~/.config is made on the first save.
 Refusal LinuxPlatform::replaceFile(const std::string& path, const std::string& contents) {
+    makeMissingFolders(path);
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
