@@ -12,7 +12,7 @@ status=0
 fail() { echo "check-package: $*" >&2; status=1; }
 
 echo "--- lintian"
-lintian --fail-on error --no-tag-display-limit "$package" || fail "lintian reports errors"
+lintian --fail-on error --tag-display-limit 0 "$package" || fail "lintian reports errors"
 
 dpkg-deb -x "$package" "$scratch/root"
 dpkg-deb -e "$package" "$scratch/control"

@@ -73,8 +73,8 @@ class Platform {
     virtual std::optional<std::string> readFile(const std::string& path) = 0;
     // Writes `contents` beside `path` and puts it in place in one step: either
     // the new file is complete at `path`, or the old one is left untouched.
-    // Where a port keeps the settings outside the current directory, it makes
-    // the missing folders of the path.
+    // Where a port keeps the settings in the user's configuration folder, it
+    // makes the missing folders of a path there.
     virtual Refusal replaceFile(const std::string& path, const std::string& contents) = 0;
 };
 

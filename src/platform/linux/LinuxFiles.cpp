@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/linux/ConfigurationFolder.h"
 #include "platform/linux/LinuxPlatform.h"
 
 namespace quarnel {
@@ -104,9 +105,12 @@ std::optional<std::string> LinuxPlatform::readFile(const std::string& path) {
 
 // The new contents go to a temporary file in the same directory, reach the
 // disk, and then take the old file's name in one rename. The settings folder
-// under ~/.config is made on the first save.
+// under ~/.config is made on the first save; elsewhere a missing folder is
+// refused, so that a working folder deleted meanwhile is not made again.
 Refusal LinuxPlatform::replaceFile(const std::string& path, const std::string& contents) {
-    makeMissingFolders(path);
+    if (isInConfigurationFolder(path)) {
+        makeMissingFolders(path);
+    }
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {

@@ -2,13 +2,12 @@
 // directory wins, so a folder holding Quarnel.ini and the help page is used as
 // it always was (portable use, the tests); otherwise the settings live in the
 // user's configuration folder and the help page is the installed copy.
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
-#include <cstdlib>
 
+#include "platform/linux/ConfigurationFolder.h"
 #include "platform/linux/LinuxPlatform.h"
 
 namespace quarnel {
@@ -24,36 +23,6 @@ constexpr std::string_view kDocumentsFromProgram = QUARNEL_DOCUMENTS_FROM_PROGRA
 bool exists(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0;
-}
-
-std::optional<std::string> absoluteVariable(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || value[0] != '/') {
-        return std::nullopt;  // unset, empty or relative: to be ignored
-    }
-    return value;
-}
-
-std::optional<std::string> homeDirectory() {
-    if (std::optional<std::string> home = absoluteVariable("HOME")) {
-        return home;
-    }
-    const passwd* entry = ::getpwuid(::getuid());
-    if (entry == nullptr || entry->pw_dir == nullptr || entry->pw_dir[0] != '/') {
-        return std::nullopt;
-    }
-    return std::string(entry->pw_dir);
-}
-
-// $XDG_CONFIG_HOME, or ~/.config when it is unset or not an absolute path.
-std::optional<std::string> configurationDirectory() {
-    if (std::optional<std::string> configured = absoluteVariable("XDG_CONFIG_HOME")) {
-        return configured;
-    }
-    if (std::optional<std::string> home = homeDirectory()) {
-        return fileInDirectory(*home, ".config");
-    }
-    return std::nullopt;
 }
 
 std::string folderOf(const std::string& path) {
@@ -89,7 +58,7 @@ std::string LinuxPlatform::settingsFile(const std::string& fileName) {
     if (exists(portable)) {
         return portable;
     }
-    const std::optional<std::string> configuration = configurationDirectory();
+    const std::optional<std::string> configuration = configurationFolder();
     if (!configuration) {
         return portable;
     }
