@@ -53,7 +53,8 @@ Refusal LinuxPlatform::shiftLocalTime(std::int64_t shift) {
     step.modes = ADJ_SETOFFSET | ADJ_NANO;
     step.time.tv_sec = static_cast<time_t>(seconds);
     step.time.tv_usec = static_cast<suseconds_t>(fraction);  // nanoseconds under ADJ_NANO
-    if (clock_adjtime(CLOCK_REALTIME, &step) >= 0) {         // the clock state on success
+    // On success the call returns the clock's state, which may be any of them.
+    if (clock_adjtime(CLOCK_REALTIME, &step) >= 0) {
         return std::nullopt;
     }
     const int error = errno;
