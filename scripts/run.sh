@@ -14,12 +14,14 @@ cmake --preset release -G "Unix Makefiles" >/dev/null
 cmake --build build/release -j"$(nproc)" --target quarnel wmclose
 program="$repo/build/release/src/app/quarnel"
 
-# Quarnel finds its help page, its settings and its own program file (for the
-# version on the Info tab) in the current directory. The program is linked,
-# not copied, so that a capability given to the built file still applies.
+# A folder with Quarnel.ini and QuarnelHelp.html is used as it is (portable
+# use), so the settings of these runs stay in it instead of ~/.config. The
+# program is linked, not copied, so that a capability given to the built file
+# still applies.
 prepare_directory() {
     mkdir -p "$1"
     cp resources/QuarnelHelp.html "$1/"
+    [ -e "$1/Quarnel.ini" ] || : >"$1/Quarnel.ini"
     ln -sf "$program" "$1/quarnel"
 }
 

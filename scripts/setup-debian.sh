@@ -1,22 +1,25 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quarnel needs to build, run and test.
-# Usage: scripts/setup-debian.sh [run|test|bench]   (default: test)
+# Usage: scripts/setup-debian.sh [run|test|bench|package]   (default: test)
 set -euo pipefail
 
-build=(cmake g++ make ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools libgl-dev
-       libx11-dev libgtest-dev libgmock-dev googletest libqrencode-dev)
+build=(cmake g++ make ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools
+       libgl-dev libx11-dev libgtest-dev libgmock-dev googletest libqrencode-dev librsvg2-bin)
 display=(xvfb xauth x11-utils xdotool imagemagick fonts-liberation2)
 # setcap, to give the built program the right to set the clock (see README)
 rights=(libcap2-bin)
 testing=(python3 xclip util-linux g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-         openbox tesseract-ocr)
+         openbox tesseract-ocr dbus-daemon python3-dbus python3-gi)
+# Making the Debian package and checking it.
+packaging=(dpkg-dev file lintian desktop-file-utils appstream)
 benchmarks=(valgrind libxcb-damage0-dev)
 
 case "${1:-test}" in
     run) wanted=("${build[@]}" "${display[@]}" "${rights[@]}") ;;
-    test) wanted=("${build[@]}" "${display[@]}" "${testing[@]}") ;;
+    test) wanted=("${build[@]}" "${display[@]}" "${testing[@]}" "${packaging[@]}") ;;
+    package) wanted=("${build[@]}" "${packaging[@]}") ;;
     bench) wanted=("${build[@]}" "${display[@]}" "${benchmarks[@]}") ;;
-    *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
+    *) echo "usage: $0 [run|test|bench|package]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -52,6 +52,13 @@ linux_lane() {
         ctest --test-dir build/dev --output-on-failure -j"$jobs"
 }
 
+# The Debian package made from this build by CPack, checked with lintian,
+# desktop-file-validate and appstreamcli (scripts/check-package.sh).
+package_lane() {
+    (cd build/dev && cpack -G DEB >/dev/null) &&
+        scripts/check-package.sh build/dev/quarnel_*.deb
+}
+
 # Multi-config generators (Visual Studio, Ninja Multi-Config) keep their
 # generated headers per configuration: the program must build with one too.
 multi_config_lane() {
@@ -61,6 +68,7 @@ multi_config_lane() {
 }
 
 lane linux linux_lane
+lane package package_lane
 lane multi-config multi_config_lane
 # The Windows program, cross-built with MinGW-w64 against Qt for Windows,
 # packed as a folder and zip, and tested under Wine (tools/windows-tests.sh

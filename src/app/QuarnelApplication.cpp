@@ -1,6 +1,7 @@
 #include "app/QuarnelApplication.h"
 
 #include <QFile>
+#include <QIcon>
 #include <QMessageBox>
 #include <QStyle>
 #include <exception>
@@ -23,6 +24,12 @@ QString loadStyleSheet() {
 
 QuarnelApplication::QuarnelApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quarnel"));
+#ifndef Q_OS_WIN
+    // Ties the window to its menu entry and takes the installed icon, named
+    // after the application id like the entry.
+    setDesktopFileName(QStringLiteral(QUARNEL_APP_ID));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral(QUARNEL_APP_ID)));
+#endif
     // The cache knows what Fusion's panels are drawn from; another style (the
     // Windows one) draws its own way, every time.
     if (style()->name() == QLatin1String("fusion")) {

@@ -8,17 +8,13 @@ namespace {
 
 const std::string kHelpFileName = "QuarnelHelp.html";
 
-// Files are looked for in the current directory, not beside the program.
-std::string fileInCurrentDirectory(const std::string& fileName) {
-    return quarnel::fileInDirectory(quarnel::platform().currentDirectory(), fileName);
-}
-
 }  // namespace
 
 // An unreadable version leaves the text as it was: empty at start-up.
 void TTabbedForm::ShowVersion() {
+    quarnel::Platform& system = quarnel::platform();
     const std::optional<quarnel::FileVersion> version =
-        quarnel::platform().readFileVersion(fileInCurrentDirectory(ExeFileName.toStdString()));
+        system.readFileVersion(system.programFile(ExeFileName.toStdString()));
     if (version) {
         unit.VersionText = QString::fromStdString(quarnel::formatVersionText(
             {version->major, version->minor, version->release, version->build}));
@@ -26,7 +22,8 @@ void TTabbedForm::ShowVersion() {
 }
 
 void TTabbedForm::btnHelpTimeAdjustClick() {
-    quarnel::platform().openDocument(fileInCurrentDirectory(kHelpFileName));
+    quarnel::Platform& system = quarnel::platform();
+    system.openDocument(system.helpPage(kHelpFileName));
 }
 
 // The button shows the address and opens whatever it shows.

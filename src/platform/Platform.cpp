@@ -16,4 +16,16 @@ void setPlatform(Platform& platform) {
     current = &platform;
 }
 
+std::string Platform::settingsFile(const std::string& fileName) {
+    return fileInDirectory(currentDirectory(), fileName);
+}
+
+std::string Platform::helpPage(const std::string& fileName) {
+    return fileInDirectory(currentDirectory(), fileName);
+}
+
+std::string Platform::programFile(const std::string& fileName) {
+    return fileInDirectory(currentDirectory(), fileName);
+}
+
 }  // namespace quarnel

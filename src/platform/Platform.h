@@ -58,10 +58,23 @@ class Platform {
     virtual std::optional<FileVersion> readFileVersion(const std::string& path) = 0;
 
     virtual std::string currentDirectory() = 0;
+
+    // Where the program's own files are. By default (and always on Windows)
+    // they are looked for in the current directory, as Quarnel has always
+    // done; a port may find them elsewhere, as installed programs do.
+    // The settings file of this name, read at the start and written at close.
+    virtual std::string settingsFile(const std::string& fileName);
+    // The help page of this name that the Help button opens.
+    virtual std::string helpPage(const std::string& fileName);
+    // The program file, of this name, whose version the Info tab shows.
+    virtual std::string programFile(const std::string& fileName);
+
     // The whole file, or nothing when it cannot be read.
     virtual std::optional<std::string> readFile(const std::string& path) = 0;
     // Writes `contents` beside `path` and puts it in place in one step: either
     // the new file is complete at `path`, or the old one is left untouched.
+    // Where a port keeps the settings in the user's configuration folder, it
+    // makes the missing folders of a path there.
     virtual Refusal replaceFile(const std::string& path, const std::string& contents) = 0;
 };
 
@@ -70,7 +83,8 @@ class Platform {
 Platform& platform();
 void setPlatform(Platform& platform);
 
-// The implementation for the system this build targets.
+// The implementation for Windows. The Linux program entry builds its
+// LinuxPlatform itself, handing it the time service it may ask.
 std::unique_ptr<Platform> makeSystemPlatform();
 
 #ifdef _WIN32

@@ -1,5 +1,5 @@
 // The settings file: read while the window is built and shown, written when
-// it closes. The path is taken from the current directory at every call.
+// it closes. The platform says where it is, anew at every call.
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStyle>
@@ -22,8 +22,7 @@ constexpr std::int32_t kMostClips = 10'000;
 constexpr std::string_view kDefaultRefresh = "1000";
 
 std::string settingsPath() {
-    return quarnel::fileInDirectory(quarnel::platform().currentDirectory(),
-                                    IniFileName.toStdString());
+    return quarnel::platform().settingsFile(IniFileName.toStdString());
 }
 
 // A file that cannot be read counts as missing.

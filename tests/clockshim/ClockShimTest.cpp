@@ -193,22 +193,44 @@ TEST_P(UnderShimSetter, MovesOnlyTheVirtualClockAndLogsTheMove) {
     EXPECT_TRUE(nearInteger(realAfter, realBefore, kReadingGap)) << "the real clock moved";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EveryWayToSetTheClock, UnderShimSetter,
-    ::testing::Values(
-        SetterCase{"clock_settime", "clock_settime", clockSetTimeBy, 300 * kMillisecond,
-                   kReadingGap},
-        SetterCase{"clock_settime_back", "clock_settime", clockSetTimeBy, -300 * kMillisecond,
-                   kReadingGap},
-        SetterCase{"settimeofday", "settimeofday", setTimeOfDayBy, 300 * kMillisecond, kReadingGap},
-        SetterCase{"adjtimex_step", "adjtimex", adjtimexBy, 300 * kMillisecond, 0},
-        SetterCase{"adjtimex_step_back_in_ns", "adjtimex", adjtimexNanoBy, -300 * kMillisecond, 0},
-        SetterCase{"adjtimex_odd_ns", "adjtimex", adjtimexNanoBy, 123'456'789, 0},
-        SetterCase{"ntp_adjtime_step", "ntp_adjtime", ntpAdjtimeBy, 1500 * kMillisecond, 0},
-        SetterCase{"clock_adjtime_step", "clock_adjtime", clockAdjtimeBy, -100 * kMillisecond, 0},
-        // A whole second is set: the part below the second read before is lost.
-        SetterCase{"stime", "stime", stimeBy, 2 * kSecond, kSecond}),
-    [](const auto& instance) { return std::string(instance.param.name); });
+const SetterCase kEveryWayToSetTheClock[] = {
+    SetterCase{"clock_settime", "clock_settime", clockSetTimeBy, 300 * kMillisecond, kReadingGap},
+    SetterCase{"clock_settime_back", "clock_settime", clockSetTimeBy, -300 * kMillisecond,
+               kReadingGap},
+    SetterCase{"settimeofday", "settimeofday", setTimeOfDayBy, 300 * kMillisecond, kReadingGap},
+    SetterCase{"adjtimex_step", "adjtimex", adjtimexBy, 300 * kMillisecond, 0},
+    SetterCase{"adjtimex_step_back_in_ns", "adjtimex", adjtimexNanoBy, -300 * kMillisecond, 0},
+    SetterCase{"adjtimex_odd_ns", "adjtimex", adjtimexNanoBy, 123'456'789, 0},
+    SetterCase{"ntp_adjtime_step", "ntp_adjtime", ntpAdjtimeBy, 1500 * kMillisecond, 0},
+    SetterCase{"clock_adjtime_step", "clock_adjtime", clockAdjtimeBy, -100 * kMillisecond, 0},
+    // A whole second is set: the part below the second read before is lost.
+    SetterCase{"stime", "stime", stimeBy, 2 * kSecond, kSecond}};
+
+INSTANTIATE_TEST_SUITE_P(EveryWayToSetTheClock, UnderShimSetter,
+                         ::testing::ValuesIn(kEveryWayToSetTheClock),
+                         [](const auto& instance) { return std::string(instance.param.name); });
+
+// Told to refuse (QUARNEL_CLOCKSHIM_REFUSE=1), the library answers every set
+// as the kernel answers a user without the right to set the clock.
+class UnderRefusingShimSetter : public UnderShim,
+                                public ::testing::WithParamInterface<SetterCase> {};
+
+TEST_P(UnderRefusingShimSetter, FailsWithoutRightAndDoesNotMove) {
+    const SetterCase& setter = GetParam();
+    const std::int64_t before = currentOffset();
+    errno = 0;
+    EXPECT_EQ(setter.setBy(setter.shift), -1);
+    EXPECT_EQ(errno, EPERM);
+    const auto line = lastLogLine();
+    EXPECT_EQ(line.at("call"), setter.loggedCall);
+    EXPECT_TRUE(line.contains("refused"));
+    EXPECT_TRUE(line.contains("without-right"));
+    EXPECT_EQ(currentOffset(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWayToSetTheClock, UnderRefusingShimSetter,
+                         ::testing::ValuesIn(kEveryWayToSetTheClock),
+                         [](const auto& instance) { return std::string(instance.param.name); });
 
 struct ReaderCase {
     const char* name;

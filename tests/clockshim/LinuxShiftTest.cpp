@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "ClockShimClient.h"
 #include "NearInteger.h"
@@ -58,6 +60,75 @@ TEST(WithoutShimLinuxShift, ReportsTheSystemsRefusal) {
     const std::int64_t before = realClockAgainstMonotonic();
     EXPECT_EQ(system.shiftLocalTime(3'000'000), "Operation not permitted");
     EXPECT_TRUE(nearInteger(realClockAgainstMonotonic(), before, 20'000'000));
+}
+
+// The system's time service, as the program's D-Bus client reports it.
+class TimeServiceDouble : public quarnel::TimeService {
+  public:
+    explicit TimeServiceDouble(Answer answer) : answer_(std::move(answer)) {}
+    Answer stepClock(std::int64_t microseconds) override {
+        asked.push_back(microseconds);
+        return answer_;
+    }
+    std::vector<std::int64_t> asked;
+
+  private:
+    Answer answer_;
+};
+
+using Outcome = quarnel::TimeService::Outcome;
+
+// Run with the library refusing every set with EPERM, as the kernel refuses
+// a user without the right to set the clock.
+TEST(UnderRefusingShimLinuxShift, AStepRefusedForLackOfRightIsAskedOfTheTimeService) {
+    ASSERT_TRUE(shim::isLoaded());
+    // Whole microseconds pass exactly; finer shifts are rounded to the nearest.
+    const struct {
+        std::int64_t shift;
+        std::int64_t microseconds;
+    } cases[] = {{3'000'000, 300'000},
+                 {-3'000'000, -300'000},
+                 {500'000, 50'000},
+                 {15, 2},
+                 {-15, -2},
+                 {14, 1}};
+    for (const auto& [shift, microseconds] : cases) {
+        TimeServiceDouble service({Outcome::Stepped, {}});
+        quarnel::LinuxPlatform system(&service);
+        EXPECT_EQ(system.shiftLocalTime(shift), std::nullopt) << shift;
+        EXPECT_EQ(service.asked, std::vector<std::int64_t>{microseconds}) << shift;
+    }
+    EXPECT_EQ(*shim::offsetNs(), 0) << "the refusing library moved its clock";
+}
+
+TEST(UnderRefusingShimLinuxShift, TheServicesRefusalOrElseTheSystemsIsTheReason) {
+    const struct {
+        quarnel::TimeService::Answer answer;
+        std::string reason;
+    } cases[] = {
+        {{Outcome::Refused, "Automatic time synchronization is enabled"},
+         "Automatic time synchronization is enabled"},
+        {{Outcome::Unavailable, {}}, "Operation not permitted"},
+    };
+    for (const auto& [answer, reason] : cases) {
+        TimeServiceDouble service(answer);
+        quarnel::LinuxPlatform system(&service);
+        EXPECT_EQ(system.shiftLocalTime(3'000'000), reason);
+    }
+    quarnel::LinuxPlatform withoutService;
+    EXPECT_EQ(withoutService.shiftLocalTime(3'000'000), "Operation not permitted");
+}
+
+// The kernel's own refusal leads to the service as well.
+TEST(WithoutShimLinuxShift, TheKernelsRefusalIsAskedOfTheTimeService) {
+    ASSERT_FALSE(shim::isLoaded());
+    ASSERT_FALSE(shim::mayChangeRealClock());
+    TimeServiceDouble service({Outcome::Stepped, {}});
+    quarnel::LinuxPlatform system(&service);
+    const std::int64_t before = realClockAgainstMonotonic();
+    EXPECT_EQ(system.shiftLocalTime(3'000'000), std::nullopt);
+    EXPECT_EQ(service.asked, std::vector<std::int64_t>{300'000});
+    EXPECT_NEAR(realClockAgainstMonotonic(), before, 20'000'000);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #!/bin/bash
-# Runs the clock interception library's tests in the two settings they need:
-# as an unprivileged user with the library preloaded, and as that user
-# without it (where every real set must be refused). Root switches to nobody
-# for both; an ordinary user, who has no right to set the clock, runs them as
-# itself.
+# Runs the clock interception library's tests in the settings they need: as
+# an unprivileged user with the library preloaded, with it told to refuse
+# every set, and as that user without it (where every real set must be
+# refused). Root switches to nobody for all; an ordinary user, who has no
+# right to set the clock, runs them as itself.
 # Usage: run_clockshim_tests.sh TEST_PROGRAM LIBRARY
 set -euo pipefail
 
@@ -30,6 +30,11 @@ status=0
     QUARNEL_CLOCKSHIM_LOG="$scratch/clock.log" \
     QUARNEL_CLOCKSHIM_STATE="$scratch/clock.state" \
     "$scratch/tests" --gtest_filter='*UnderShim*' || status=1
+"${as_user[@]}" env \
+    LD_PRELOAD="$scratch/libquarnel_clockshim.so" \
+    QUARNEL_CLOCKSHIM_LOG="$scratch/clock.log" \
+    QUARNEL_CLOCKSHIM_REFUSE=1 \
+    "$scratch/tests" --gtest_filter='*UnderRefusingShim*' || status=1
 echo "--- clock log ---"
 cat "$scratch/clock.log" || status=1
 

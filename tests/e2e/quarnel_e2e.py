@@ -274,7 +274,8 @@ class Quarnel:
     """The program started as the unprivileged user, on the test's display,
     with the clock interception library preloaded."""
 
-    def __init__(self, display, scratch, form, environment=None):
+    def __init__(self, display, scratch, form, extra_environment=None, program="./quarnel",
+                 directory=None):
         self.display = display
         self.scratch = scratch
         self.form = form
@@ -290,11 +291,11 @@ class Quarnel:
             "LD_PRELOAD": scratch.file("libquarnel_clockshim.so"),
             "QUARNEL_CLOCKSHIM_LOG": self.clock.path,
             "PATH": f"{scratch.file('bin')}:/usr/bin:/bin",
-            **(environment or {}),
+            **(extra_environment or {}),
         }
         with open(self.output_path, "ab") as output:
-            self.process = subprocess.Popen(unprivileged(environment, ["./quarnel"]),
-                                            cwd=scratch.path, stdout=output,
+            self.process = subprocess.Popen(unprivileged(environment, [program]),
+                                            cwd=directory or scratch.path, stdout=output,
                                             stderr=subprocess.STDOUT)
         self.window = None
 
@@ -444,8 +445,6 @@ class QuarnelTestCase(unittest.TestCase):
 
     form = Form()
     x_server = None
-    # Added to the program's environment, for example a locale.
-    environment = {}
 
     @classmethod
     def setUpClass(cls):
@@ -470,10 +469,22 @@ class QuarnelTestCase(unittest.TestCase):
         """Puts into the scratch directory what the program is to find at its
         start; nothing by default."""
 
+    def program_environment(self):
+        """Variables the program gets besides the harness's own; none by
+        default."""
+        return {}
+
+    def program_start(self):
+        """The program file to start and the directory to start it in: by
+        default the copy in the scratch directory, started there."""
+        return "./quarnel", self.scratch.path
+
     def start_quarnel(self):
         """Starts the program in the test's scratch directory and waits for its
         window; called again after the program has ended, it is a restart."""
-        self.quarnel = Quarnel(self.x_server.display, self.scratch, self.form, self.environment)
+        program, directory = self.program_start()
+        self.quarnel = Quarnel(self.x_server.display, self.scratch, self.form,
+                               self.program_environment(), program, directory)
         self.started.append(self.quarnel)
         self.clock = self.quarnel.clock
         self.quarnel.wait_for_window()

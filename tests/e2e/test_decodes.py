@@ -24,7 +24,9 @@ def free_udp_port():
 
 
 class DecodesTest(QuarnelTestCase):
-    environment = {"LC_NUMERIC": "de_DE.UTF-8"}
+    def program_environment(self):
+        # The decimal comma, as in the window's other displays under a German locale.
+        return {"LC_NUMERIC": "de_DE.UTF-8"}
 
     def prepare(self):
         self.port = free_udp_port()

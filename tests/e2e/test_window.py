@@ -43,7 +43,9 @@ class WindowTest(QuarnelTestCase):
             q.click("btnAddEntry")
 
         self.assertEqual(q.close(), 0)
-        saved = settings_sections(self.scratch.read("Quarnel.ini"))
+        # Started without a settings file in its folder, the program keeps its
+        # settings in the user's configuration folder (HOME is the scratch).
+        saved = settings_sections(self.scratch.read(".config/quarnel/Quarnel.ini"))
         self.assertEqual(saved.get("Program"), {"ActiveTAB": "1", "Active": "1"})
         self.assertEqual(saved.get("Timing", {}).get("Refresh"), "250")
         self.assertEqual(saved.get("Clips"),

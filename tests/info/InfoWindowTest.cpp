@@ -66,6 +66,19 @@ TEST_F(WindowTest, HelpOpensTheHelpPageOfTheCurrentDirectory) {
                                       fileInDirectory("/home/op/radio", "QuarnelHelp.html") + "]"));
 }
 
+// An installed program on Linux: its own file, and the installed help page.
+TEST_F(WindowTest, TheVersionAndTheHelpPageAreWhereThePlatformFindsThem) {
+    os.workingDirectory = "/home/op/empty";
+    os.programFileAt = "/proc/self/exe";
+    os.helpPageAt = "/usr/share/doc/quarnel/QuarnelHelp.html";
+    os.versions = {{"/proc/self/exe", {1, 0, 0, 0}}, {"/home/op/empty/quarnel", {9, 9, 9, 9}}};
+    TTabbedForm& window = build();
+    EXPECT_EQ(window.lblVersionNumber->text(), "1.0.0.0");
+
+    QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
+    EXPECT_THAT(os.calls, ElementsAre("openDocument [/usr/share/doc/quarnel/QuarnelHelp.html]"));
+}
+
 TEST_F(WindowTest, TheHomePageButtonOpensWhatItShows) {
     TTabbedForm& window = build();
     EXPECT_EQ(window.btnURL->text(), QUARNEL_HOME_PAGE);

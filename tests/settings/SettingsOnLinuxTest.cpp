@@ -1,5 +1,6 @@
 // The settings file on the real Linux file system, in a directory of the
-// test's own that becomes the current directory.
+// test's own that becomes the current directory and holds the configuration
+// folder (XDG_CONFIG_HOME) too.
 #include <gmock/gmock.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <fstream>
 
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/ScratchSupport.h"
 #include "support/WindowFixture.h"
 
 namespace quarnel::testing {
@@ -26,17 +28,19 @@ class SettingsOnLinuxTest : public WindowTest {
         directory = ::mkdtemp(pattern);
         previous = fs::current_path();
         fs::current_path(directory);
+        configHome.emplace("XDG_CONFIG_HOME", (directory / "config").string());
     }
     void TearDown() override {
         WindowTest::TearDown();
         QGuiApplication::setQuitOnLastWindowClosed(true);
+        configHome.reset();
         fs::current_path(previous);
         fs::remove_all(directory);
     }
 
-    std::vector<std::string> entries() const {
+    std::vector<std::string> entries(const fs::path& folder) const {
         std::vector<std::string> names;
-        for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
             names.push_back(entry.path().filename());
         }
         return names;
@@ -45,6 +49,7 @@ class SettingsOnLinuxTest : public WindowTest {
     LinuxPlatform system;
     fs::path directory;
     fs::path previous;
+    std::optional<ScopedVariable> configHome;
 };
 
 TEST_F(SettingsOnLinuxTest, WhatOneRunSavesTheNextRunLoads) {
@@ -52,7 +57,8 @@ TEST_F(SettingsOnLinuxTest, WhatOneRunSavesTheNextRunLoads) {
     window.edServiceName->setText("chrony");
     window.ListBox1->addItems({"Grüße ", " \"73\""});
     ASSERT_TRUE(window.close());
-    EXPECT_THAT(entries(), ElementsAre("Quarnel.ini")) << "no temporary file left";
+    EXPECT_THAT(entries(directory / "config" / "quarnel"), ElementsAre("Quarnel.ini"))
+        << "no temporary file left";
 
     form.reset();
     unit = UnitState{};
@@ -74,7 +80,7 @@ TEST_F(SettingsOnLinuxTest, AFileThatCannotBeWrittenIsNamedInFullAndTheWindowSta
     const std::string path = (directory / "Quarnel.ini").string();
     EXPECT_THAT(errorBoxes, ElementsAre(QString::fromStdString("In " + path +
                                                                " kann nicht geschrieben werden.")));
-    EXPECT_THAT(entries(), ElementsAre("Quarnel.ini"));
+    EXPECT_THAT(entries(directory), ElementsAre("Quarnel.ini"));
     EXPECT_TRUE(fs::is_empty(directory / "Quarnel.ini"));
 }
 

@@ -108,6 +108,20 @@ TEST_F(SettingsWindowTest, AFirstStartWithNothingChangedWritesTheDocumentedFile)
     EXPECT_THAT(os.calls, ElementsAre(replaceSettingsCall()));
 }
 
+// As an installed program on Linux keeps them, under ~/.config.
+TEST_F(SettingsWindowTest, TheSettingsAreReadAndWrittenWhereThePlatformKeepsThem) {
+    const std::string kept = "/home/op/.config/quarnel/Quarnel.ini";
+    os.settingsFileAt = kept;
+    os.files[kept] = "[Setup]\nService=chrony\n";
+    TTabbedForm& window = build();
+    EXPECT_EQ(window.edServiceName->text(), "chrony");
+
+    window.edServiceName->setText("systemd-timesyncd");
+    EXPECT_TRUE(form->close()) << errorBoxes.join('\n').toStdString();
+    EXPECT_THAT(os.files[kept], HasSubstr("[Setup]\nService=systemd-timesyncd\n"));
+    EXPECT_FALSE(os.files.contains(settingsPath())) << "nothing in the current directory";
+}
+
 TEST_F(SettingsWindowTest, ClipsAreStoredAsACountAndOneKeyEach) {
     TTabbedForm& window = build();
     window.ListBox1->addItems({"CQ CQ de DL1ABC", "73"});

@@ -21,6 +21,11 @@ class RecordingPlatform : public Platform {
     std::map<std::string, std::string> files;                 // path -> contents
     Refusal refuseReplaceWith;
     std::string workingDirectory = "/home/op";
+    // Where the program's files are, when not in the current directory (as an
+    // installed program on Linux finds them).
+    std::optional<std::string> settingsFileAt;
+    std::optional<std::string> helpPageAt;
+    std::optional<std::string> programFileAt;
 
     // --- what reached it ---
     std::vector<std::string> calls;
@@ -71,6 +76,16 @@ class RecordingPlatform : public Platform {
     }
 
     std::string currentDirectory() override { return workingDirectory; }
+
+    std::string settingsFile(const std::string& fileName) override {
+        return settingsFileAt ? *settingsFileAt : Platform::settingsFile(fileName);
+    }
+    std::string helpPage(const std::string& fileName) override {
+        return helpPageAt ? *helpPageAt : Platform::helpPage(fileName);
+    }
+    std::string programFile(const std::string& fileName) override {
+        return programFileAt ? *programFileAt : Platform::programFile(fileName);
+    }
 
     std::optional<std::string> readFile(const std::string& path) override {
         const auto found = files.find(path);

@@ -14,6 +14,11 @@
 // total distance from the real clock afterwards. A refused request is logged as
 //   <call> refused <detail> pid=<n>
 //
+// QUARNEL_CLOCKSHIM_REFUSE=1 makes every set fail with EPERM, as it fails for
+// a process without the right to set the clock, and logs it as
+//   <call> refused without-right pid=<n>
+// so that a program's other ways of getting the clock set can be tested.
+//
 // QUARNEL_CLOCKSHIM_STATE names an optional file that carries the offset from
 // one process to the next: it is read when a process starts and rewritten on
 // every set. Processes that run at the same time do not see each other's sets.
@@ -171,7 +176,21 @@ int applyNewOffset(const char* call, const std::string& details, std::int64_t ne
     return 0;
 }
 
+int refuse(const char* call, const std::string& detail) {
+    log(call, "refused " + detail);
+    errno = EPERM;
+    return -1;
+}
+
+bool refusesEverySet() {
+    const char* value = std::getenv("QUARNEL_CLOCKSHIM_REFUSE");
+    return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
 int moveTo(const char* call, std::int64_t targetNs) {
+    if (refusesEverySet()) {
+        return refuse(call, "without-right");
+    }
     const std::lock_guard lock(setMutex);
     const std::int64_t oldOffset = offsetNs.load();
     const std::int64_t newOffset = targetNs - realNowNs();
@@ -179,16 +198,13 @@ int moveTo(const char* call, std::int64_t targetNs) {
 }
 
 int moveBy(const char* call, std::int64_t deltaNs) {
+    if (refusesEverySet()) {
+        return refuse(call, "without-right");
+    }
     const std::lock_guard lock(setMutex);
     const std::int64_t oldOffset = offsetNs.load();
     return applyNewOffset(call, "delta_ns=" + std::to_string(deltaNs), oldOffset + deltaNs,
                           oldOffset);
-}
-
-int refuse(const char* call, const std::string& detail) {
-    log(call, "refused " + detail);
-    errno = EPERM;
-    return -1;
 }
 
 int invalid() {
@@ -231,8 +247,10 @@ int adjust(const char* call, timex* request) {
     if (fraction < 0 || fraction * fractionUnit >= kNanosecondsPerSecond) {
         return invalid();
     }
-    moveBy(call, static_cast<std::int64_t>(request->time.tv_sec) * kNanosecondsPerSecond +
-                     fraction * fractionUnit);
+    if (moveBy(call, static_cast<std::int64_t>(request->time.tv_sec) * kNanosecondsPerSecond +
+                         fraction * fractionUnit) != 0) {
+        return -1;
+    }
     return answerQuery(request);
 }
 

@@ -12,6 +12,15 @@ namespace {
 constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
 constexpr std::int64_t kNanosecondsPerUnit = 100;
 constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
+constexpr std::int64_t kUnitsPerMicrosecond = 10;
+
+// The time service counts in microseconds. Every shift the window makes is a
+// whole number of them (steps of 0.05 s); anything finer is rounded to the
+// nearest, halves away from zero.
+std::int64_t roundedToMicroseconds(std::int64_t shift) {
+    const std::int64_t half = shift < 0 ? -kUnitsPerMicrosecond / 2 : kUnitsPerMicrosecond / 2;
+    return (shift + half) / kUnitsPerMicrosecond;
+}
 
 }  // namespace
 
@@ -30,6 +39,8 @@ TimeCount LinuxPlatform::readLocalTime() {
 // of the call. Reading the clock and setting an absolute time instead would
 // lose the time between the reading and the set on every shift, and a RESET
 // after many shifts would not come back to the original timeline.
+// Without the right to step it (not root, no CAP_SYS_TIME), the system's time
+// service is asked to step it by the same amount.
 Refusal LinuxPlatform::shiftLocalTime(std::int64_t shift) {
     const std::int64_t ns = shift * kNanosecondsPerUnit;
     std::int64_t seconds = ns / kNanosecondsPerSecond;
@@ -42,10 +53,23 @@ Refusal LinuxPlatform::shiftLocalTime(std::int64_t shift) {
     step.modes = ADJ_SETOFFSET | ADJ_NANO;
     step.time.tv_sec = static_cast<time_t>(seconds);
     step.time.tv_usec = static_cast<suseconds_t>(fraction);  // nanoseconds under ADJ_NANO
-    if (clock_adjtime(CLOCK_REALTIME, &step) < 0) {
-        return std::string(std::strerror(errno));
+    // On success the call returns the clock's state, which may be any of them.
+    if (clock_adjtime(CLOCK_REALTIME, &step) >= 0) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const int error = errno;
+    if (error == EPERM && timeService_ != nullptr) {
+        const TimeService::Answer answer = timeService_->stepClock(roundedToMicroseconds(shift));
+        switch (answer.outcome) {
+            case TimeService::Outcome::Stepped:
+                return std::nullopt;
+            case TimeService::Outcome::Refused:
+                return answer.reason;
+            case TimeService::Outcome::Unavailable:
+                break;  // nobody to ask: the system's own refusal stands
+        }
+    }
+    return std::string(std::strerror(error));
 }
 
 }  // namespace quarnel

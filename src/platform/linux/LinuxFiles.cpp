@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/linux/ConfigurationFolder.h"
 #include "platform/linux/LinuxPlatform.h"
 
 namespace quarnel {
@@ -47,6 +48,18 @@ bool writeAll(int fd, const std::string& contents) {
         left -= static_cast<std::size_t>(written);
     }
     return true;
+}
+
+// Makes the folders of `path` that are missing, private to the user as the
+// folders of user settings should be. A failure shows in the file's creation.
+void makeMissingFolders(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+            return;
+        }
+    }
 }
 
 }  // namespace
@@ -91,8 +104,13 @@ std::optional<std::string> LinuxPlatform::readFile(const std::string& path) {
 }
 
 // The new contents go to a temporary file in the same directory, reach the
-// disk, and then take the old file's name in one rename.
+// disk, and then take the old file's name in one rename. The settings folder
+// under ~/.config is made on the first save; elsewhere a missing folder is
+// refused, so that a working folder deleted meanwhile is not made again.
 Refusal LinuxPlatform::replaceFile(const std::string& path, const std::string& contents) {
+    if (isInConfigurationFolder(path)) {
+        makeMissingFolders(path);
+    }
     std::string temporary = path + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {

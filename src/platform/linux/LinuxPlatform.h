@@ -1,13 +1,19 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/linux/TimeService.h"
 
 namespace quarnel {
 
 // The POSIX port. Each group of operations lives in a file of its own:
-// LinuxClock, LinuxProcesses, LinuxLaunch, LinuxVersion and LinuxFiles.
+// LinuxClock, LinuxProcesses, LinuxLaunch, LinuxVersion, LinuxFiles and
+// LinuxPlaces.
 class LinuxPlatform final : public Platform {
   public:
+    // A clock step refused for lack of privilege is handed to `timeService`
+    // when there is one (it is not owned and must outlive the platform).
+    explicit LinuxPlatform(TimeService* timeService = nullptr) : timeService_(timeService) {}
+
     TimeCount readLocalTime() override;
     Refusal shiftLocalTime(std::int64_t shift) override;
 
@@ -21,8 +27,14 @@ class LinuxPlatform final : public Platform {
     std::optional<FileVersion> readFileVersion(const std::string& path) override;
 
     std::string currentDirectory() override;
+    std::string settingsFile(const std::string& fileName) override;
+    std::string helpPage(const std::string& fileName) override;
+    std::string programFile(const std::string& fileName) override;
     std::optional<std::string> readFile(const std::string& path) override;
     Refusal replaceFile(const std::string& path, const std::string& contents) override;
+
+  private:
+    TimeService* timeService_;
 };
 
 }  // namespace quarnel

@@ -37,27 +37,40 @@ class ScratchDirectory {
     fs::path m_path;
 };
 
-// Sets PATH for the code under test and puts the old value back.
-class ScopedSearchPath {
+// Sets (or, given nothing, removes) an environment variable for the code under
+// test and puts the old value back.
+class ScopedVariable {
   public:
-    explicit ScopedSearchPath(const std::string& value) {
-        if (const char* old = std::getenv("PATH")) {
+    ScopedVariable(std::string name, const std::optional<std::string>& value)
+        : m_name(std::move(name)) {
+        if (const char* old = std::getenv(m_name.c_str())) {
             m_old = old;
         }
-        ::setenv("PATH", value.c_str(), 1);
-    }
-    ~ScopedSearchPath() {
-        if (m_old) {
-            ::setenv("PATH", m_old->c_str(), 1);
+        if (value) {
+            ::setenv(m_name.c_str(), value->c_str(), 1);
         } else {
-            ::unsetenv("PATH");
+            ::unsetenv(m_name.c_str());
         }
     }
-    ScopedSearchPath(const ScopedSearchPath&) = delete;
-    ScopedSearchPath& operator=(const ScopedSearchPath&) = delete;
+    ~ScopedVariable() {
+        if (m_old) {
+            ::setenv(m_name.c_str(), m_old->c_str(), 1);
+        } else {
+            ::unsetenv(m_name.c_str());
+        }
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
 
   private:
+    std::string m_name;
     std::optional<std::string> m_old;
+};
+
+// Sets PATH for the code under test and puts the old value back.
+class ScopedSearchPath : public ScopedVariable {
+  public:
+    explicit ScopedSearchPath(const std::string& value) : ScopedVariable("PATH", value) {}
 };
 
 inline void writeExecutable(const std::string& path, const std::string& contents) {

@@ -1,0 +1,89 @@
+// Where an installed Quarnel finds its files on Linux. A file in the current
+// directory wins, so a folder holding Quarnel.ini and the help page is used as
+// it always was (portable use, the tests); otherwise the settings live in the
+// user's configuration folder and the help page is the installed copy.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "platform/linux/ConfigurationFolder.h"
+#include "platform/linux/LinuxPlatform.h"
+
+namespace quarnel {
+namespace {
+
+// The folder of the settings under the user's configuration folder.
+constexpr std::string_view kSettingsFolder = "quarnel";
+
+// The installed help page, relative to the folder of the installed program
+// (given by the build from its install folders, e.g. "../share/doc/quarnel").
+constexpr std::string_view kDocumentsFromProgram = QUARNEL_DOCUMENTS_FROM_PROGRAM;
+
+bool exists(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
+}
+
+// The folder `relative` leads to from `folder`: "../share/doc/quarnel" from
+// "/usr/bin" is "/usr/share/doc/quarnel".
+std::string folderFrom(std::string folder, std::string_view relative) {
+    while (relative.starts_with("../")) {
+        folder = folderOf(folder);
+        relative.remove_prefix(3);
+    }
+    return folder == "/" ? "/" + std::string(relative) : fileInDirectory(folder, relative);
+}
+
+// The running program's file, links resolved, so that a link to it in
+// another folder finds the files beside the real program.
+std::optional<std::string> runningProgramPath() {
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) {
+        return std::nullopt;
+    }
+    return std::string(buffer, static_cast<std::size_t>(length));
+}
+
+}  // namespace
+
+std::string LinuxPlatform::settingsFile(const std::string& fileName) {
+    const std::string portable = fileInDirectory(currentDirectory(), fileName);
+    if (exists(portable)) {
+        return portable;
+    }
+    const std::optional<std::string> configuration = configurationFolder();
+    if (!configuration) {
+        return portable;
+    }
+    return fileInDirectory(fileInDirectory(*configuration, kSettingsFolder), fileName);
+}
+
+std::string LinuxPlatform::helpPage(const std::string& fileName) {
+    const std::string beside = fileInDirectory(currentDirectory(), fileName);
+    if (exists(beside)) {
+        return beside;
+    }
+    if (const std::optional<std::string> program = runningProgramPath()) {
+        const std::string installed =
+            fileInDirectory(folderFrom(folderOf(*program), kDocumentsFromProgram), fileName);
+        if (exists(installed)) {
+            return installed;
+        }
+    }
+    return beside;
+}
+
+// The running program itself: an installed program has no copy in the folder
+// it is started from, and its own file is the one whose version matters.
+std::string LinuxPlatform::programFile(const std::string&) {
+    return "/proc/self/exe";
+}
+
+}  // namespace quarnel

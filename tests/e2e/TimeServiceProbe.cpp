@@ -1,0 +1,32 @@
+// Steps the clock once as the program does on Linux, directly and, when that
+// is refused for lack of privilege, through the system's time service, and
+// prints "stepped" or "refused: <reason>". The time-service tests run it as an
+// unprivileged user under the clock interception library, with the system bus
+// pointed at a bus of their own.
+//
+//   quarnel_time_service_probe <shift in 100-ns units>
+#include <QCoreApplication>
+#include <iostream>
+#include <string>
+
+#include "ClockShimClient.h"
+#include "clock/TimedatedService.h"
+#include "platform/linux/LinuxPlatform.h"
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    if (argc != 2) {
+        std::cerr << "usage: quarnel_time_service_probe <shift in 100-ns units>\n";
+        return 2;
+    }
+    if (!quarnel::clockshim::isLoaded() || quarnel::clockshim::mayChangeRealClock()) {
+        std::cerr << "quarnel_time_service_probe: runs only under the clock interception "
+                     "library, as a user who may not set the clock\n";
+        return 2;
+    }
+    TimedatedService service;
+    quarnel::LinuxPlatform system(&service);
+    const quarnel::Refusal refusal = system.shiftLocalTime(std::stoll(argv[1]));
+    std::cout << (refusal ? "refused: " + *refusal : std::string("stepped")) << std::endl;
+    return 0;
+}

@@ -1,0 +1,84 @@
+// Where the Linux port keeps the settings and finds the help page and its own
+// program file: in a scratch directory that becomes the current directory,
+// with HOME and XDG_CONFIG_HOME set by each test.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/ScratchSupport.h"
+
+namespace quarnel::testing {
+namespace {
+
+class LinuxPlacesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previous = fs::current_path();
+        fs::create_directory(start());
+        fs::current_path(start());
+    }
+    void TearDown() override { fs::current_path(previous); }
+
+    std::string start() const { return scratch.file("start"); }
+    void place(const std::string& path) { std::ofstream(path) << "x"; }
+
+    ScratchDirectory scratch;
+    fs::path previous;
+    LinuxPlatform system;
+};
+
+TEST_F(LinuxPlacesTest, TheSettingsLiveInTheUsersConfigurationFolder) {
+    const std::string home = scratch.file("home");
+    const struct {
+        const char* what;
+        std::optional<std::string> configHome;
+        std::string expected;
+    } cases[] = {
+        {"XDG_CONFIG_HOME set", scratch.file("config"), scratch.file("config/quarnel/Quarnel.ini")},
+        {"XDG_CONFIG_HOME unset", std::nullopt, home + "/.config/quarnel/Quarnel.ini"},
+        {"XDG_CONFIG_HOME empty", "", home + "/.config/quarnel/Quarnel.ini"},
+        {"XDG_CONFIG_HOME relative", "config", home + "/.config/quarnel/Quarnel.ini"},
+    };
+    const ScopedVariable homeVariable("HOME", home);
+    for (const auto& [what, configHome, expected] : cases) {
+        const ScopedVariable configVariable("XDG_CONFIG_HOME", configHome);
+        EXPECT_EQ(system.settingsFile("Quarnel.ini"), expected) << what;
+    }
+}
+
+TEST_F(LinuxPlacesTest, ASettingsFileInTheCurrentDirectoryWins) {
+    const ScopedVariable configVariable("XDG_CONFIG_HOME", scratch.file("config"));
+    place(start() + "/Quarnel.ini");
+    EXPECT_EQ(system.settingsFile("Quarnel.ini"), start() + "/Quarnel.ini");
+}
+
+// The configuration folder and Quarnel's folder in it may both be missing on
+// a new account; they are made private to the user, as the settings are.
+TEST_F(LinuxPlacesTest, TheFirstSaveMakesTheMissingFolders) {
+    const ScopedVariable configVariable("XDG_CONFIG_HOME", scratch.file("new/config"));
+    const std::string path = system.settingsFile("Quarnel.ini");
+    ASSERT_EQ(system.replaceFile(path, "[Program]\n"), std::nullopt);
+    EXPECT_EQ(readWhole(path), "[Program]\n");
+    for (const char* folder : {"new", "new/config", "new/config/quarnel"}) {
+        struct stat status {};
+        ASSERT_EQ(::stat(scratch.file(folder).c_str(), &status), 0) << folder;
+        EXPECT_EQ(status.st_mode & 0777, 0700U) << folder;
+    }
+}
+
+TEST_F(LinuxPlacesTest, TheHelpPageOfTheCurrentDirectoryWins) {
+    place(start() + "/QuarnelHelp.html");
+    EXPECT_EQ(system.helpPage("QuarnelHelp.html"), start() + "/QuarnelHelp.html");
+}
+
+// This test program is not installed: there is no help page beside it, and
+// the path it names is the current directory's, as always.
+TEST_F(LinuxPlacesTest, WithoutAnInstalledCopyTheHelpPathIsTheCurrentDirectorys) {
+    EXPECT_EQ(system.helpPage("QuarnelHelp.html"), start() + "/QuarnelHelp.html");
+}
+
+}  // namespace
+}  // namespace quarnel::testing
