@@ -77,8 +77,7 @@ class SettingsWindowTest : public WindowTest {
     std::string clipSection() {
         const std::string file = withNewlines(os.files[settingsPath()]);
         const std::size_t start = file.find("[Clips]");
-        return file.substr(start, file.find("
-[", start) + 1 - start);
+        return file.substr(start, file.find("\n[", start) + 1 - start);
     }
 };
 
