@@ -7,11 +7,13 @@ build=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev-t
        libx11-dev libgtest-dev libgmock-dev googletest libqrencode-dev)
 display=(xvfb xauth x11-utils xdotool imagemagick fonts-liberation2)
 testing=(xclip util-linux g++-mingw-w64-x86-64-posix wine wine64)
+# libFuzzer: clang and its runtime libraries (tests/fuzz/run-fuzzers.sh).
+fuzzing=(clang libclang-rt-14-dev)
 benchmarks=(valgrind libxcb-damage0-dev)
 
 case "${1:-test}" in
     run) wanted=("${build[@]}" "${display[@]}") ;;
-    test) wanted=("${build[@]}" "${display[@]}" "${testing[@]}") ;;
+    test) wanted=("${build[@]}" "${display[@]}" "${testing[@]}" "${fuzzing[@]}") ;;
     bench) wanted=("${build[@]}" "${display[@]}" "${benchmarks[@]}") ;;
     *) echo "usage: $0 [run|test|bench]" >&2; exit 2 ;;
 esac

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStyle>
 #include <exception>
 
@@ -11,6 +12,11 @@ namespace {
 
 std::function<void(const QString&)>& errorBoxHandler() {
     static std::function<void(const QString&)> handler;
+    return handler;
+}
+
+std::function<bool(const QString&)>& closeQuestionHandler() {
+    static std::function<bool(const QString&)> handler;
     return handler;
 }
 
@@ -34,10 +40,8 @@ QuarnelApplication::QuarnelApplication(int& argc, char** argv) : QApplication(ar
 bool QuarnelApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-        showErrorBox(QString::fromUtf8(error.what()));
     } catch (...) {
-        showErrorBox(QString());
+        showErrorBoxFor(std::current_exception());
     }
     return false;
 }
@@ -58,6 +62,38 @@ void showErrorBox(const QString& message) {
     QMessageBox::critical(nullptr, QApplication::applicationName(), text);
 }
 
+void showErrorBoxFor(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        showErrorBox(QString::fromUtf8(error.what()));
+    } catch (...) {
+        showErrorBox(QString());
+    }
+}
+
 void setErrorBoxHandler(std::function<void(const QString&)> handler) {
     errorBoxHandler() = std::move(handler);
+}
+
+bool askCloseWithoutSaving(const QString& message) {
+    const QString text = errorBoxText(message);
+    if (closeQuestionHandler()) {
+        return closeQuestionHandler()(text);
+    }
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text);
+    box.setInformativeText(QStringLiteral(
+        "The settings were not saved. Close anyway and lose the changes since the start, or stay "
+        "open to fix the cause and close again?"));
+    QPushButton* close =
+        box.addButton(QStringLiteral("Close without saving"), QMessageBox::DestructiveRole);
+    QPushButton* stay = box.addButton(QStringLiteral("Stay open"), QMessageBox::RejectRole);
+    box.setDefaultButton(stay);
+    box.setEscapeButton(stay);
+    box.exec();
+    return box.clickedButton() == close;
+}
+
+void setCloseQuestionHandler(std::function<bool(const QString&)> handler) {
+    closeQuestionHandler() = std::move(handler);
 }

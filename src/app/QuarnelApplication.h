@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <exception>
 #include <functional>
 
 // The application object. An exception that leaves an event handler is shown
@@ -20,7 +21,17 @@ QString errorBoxText(const QString& message);
 
 // Shows the standard error box for a message (modal).
 void showErrorBox(const QString& message);
+// The same for an exception: its message, or no text for one without.
+void showErrorBoxFor(const std::exception_ptr& failure);
 
 // Window tests replace the modal box with a recorder; an empty function puts
 // the real box back.
 void setErrorBoxHandler(std::function<void(const QString& text)> handler);
+
+// Shows why the settings could not be saved at close and asks whether to
+// close without them (true) or to stay open (false, the default button).
+bool askCloseWithoutSaving(const QString& message);
+
+// Window tests answer the question themselves; an empty function puts the
+// real box back.
+void setCloseQuestionHandler(std::function<bool(const QString& text)> handler);

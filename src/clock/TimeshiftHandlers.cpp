@@ -35,6 +35,27 @@ void showSign(QLineEdit* edit, bool negative) {
     throw std::runtime_error("The clock could not be set: " + reason);
 }
 
+const std::string kDaysText = std::to_string(quarnel::kLargestShiftDays) + " days either way";
+
+// A set books the negated shift into the running total.
+bool totalStaysWithinBounds(std::int64_t shift) {
+    return quarnel::withinShiftBounds(unit.RunningShift - shift);
+}
+
+[[noreturn]] void refuseTotalBeyondBounds() {
+    throw std::runtime_error("The running total of the shifts cannot go beyond " + kDaysText +
+                             "; press RESET or ACCEPT first");
+}
+
+// Steps the shift, unless that takes it beyond its bounds.
+void stepAlignShift(std::int64_t step) {
+    const std::int64_t shift = unit.AlignShift + step;
+    if (!quarnel::withinShiftBounds(shift)) {
+        throw std::runtime_error("The shift cannot go beyond " + kDaysText);
+    }
+    unit.AlignShift = shift;
+}
+
 }  // namespace
 
 void TTabbedForm::showAlignShift() {
@@ -42,17 +63,21 @@ void TTabbedForm::showAlignShift() {
 }
 
 // A refused set is not booked: the total keeps describing what really moved
-// the clock, so a later RESET cannot push a correct clock away.
+// the clock, so a later RESET cannot push a correct clock away. A set that
+// would take the total beyond its bounds is not carried out.
 void TTabbedForm::Timer1Timer() {
     quarnel::Platform& system = quarnel::platform();
     const quarnel::TimeCount current = system.readLocalTime();
     const std::int64_t shift = unit.AlignShift;
 
     quarnel::Refusal refusal;
+    bool beyondBounds = false;
     if (unit.SetPending) {
         unit.SetPending = false;
-        refusal = system.shiftLocalTime(shift);
-        if (!refusal) {
+        // The shift may have changed since the set was asked for.
+        beyondBounds = !totalStaysWithinBounds(shift);
+        refusal = beyondBounds ? quarnel::Refusal() : system.shiftLocalTime(shift);
+        if (!beyondBounds && !refusal) {
             unit.RunningShift -= shift;
             if (cbResetAfterEachSet->isChecked()) {
                 unit.AlignShift = 0;
@@ -67,6 +92,9 @@ void TTabbedForm::Timer1Timer() {
         showClockReading();
     }
 
+    if (beyondBounds) {
+        refuseTotalBeyondBounds();
+    }
     if (refusal) {
         reportRefusedSet(*refusal);
     }
@@ -100,20 +128,20 @@ bool TTabbedForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TTabbedForm::btnPlusClick() {
-    unit.AlignShift += ShiftStep;
+    stepAlignShift(ShiftStep);
     showAlignShift();
 }
 
 void TTabbedForm::btnMinusClick() {
-    unit.AlignShift -= ShiftStep;
+    stepAlignShift(-ShiftStep);
     showAlignShift();
 }
 
 void TTabbedForm::edAlignMouseWheel(int delta) {
     if (delta > 0) {
-        unit.AlignShift += ShiftStep / 2;
+        stepAlignShift(ShiftStep / 2);
     } else if (delta < 0) {
-        unit.AlignShift -= ShiftStep / 2;
+        stepAlignShift(-ShiftStep / 2);
     }
     showAlignShift();
 }
@@ -123,7 +151,11 @@ void TTabbedForm::btnResetAlignClick() {
     showAlignShift();
 }
 
+// Refused at once when the set would take the total beyond its bounds.
 void TTabbedForm::btnSetClick() {
+    if (!totalStaysWithinBounds(unit.AlignShift)) {
+        refuseTotalBeyondBounds();
+    }
     unit.SetPending = true;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <map>
+
 #include "platform/Platform.h"
+#include "platform/linux/ProcessHandle.h"
 
 namespace quarnel {
 
@@ -22,7 +25,12 @@ class LinuxPlatform final : public Platform {
 
     std::string currentDirectory() override;
     std::optional<std::string> readFile(const std::string& path) override;
+    bool fileIsMissing(const std::string& path) override;
     Refusal replaceFile(const std::string& path, const std::string& contents) override;
+
+  private:
+    // The processes the last search found, held until they are terminated.
+    std::map<ProcessId, ProcessHandle> m_listedProcesses;
 };
 
 }  // namespace quarnel
