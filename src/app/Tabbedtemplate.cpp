@@ -41,6 +41,9 @@ bool TTabbedForm::event(QEvent* event) {
             if (!askCloseWithoutSaving(QString::fromStdString(failure.what()))) {
                 return true;
             }
+        } catch (...) {
+            showErrorBoxFor(std::current_exception());
+            return true;
         }
         event->accept();
         return true;

@@ -4,6 +4,7 @@
 #include <QStyle>
 #include <stdexcept>
 
+#include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "clock/ClockTexts.h"
 #include "clock/IntegerText.h"
@@ -66,38 +67,40 @@ void TTabbedForm::showAlignShift() {
 // the clock, so a later RESET cannot push a correct clock away. A set that
 // would take the total beyond its bounds is not carried out.
 void TTabbedForm::Timer1Timer() {
-    quarnel::Platform& system = quarnel::platform();
-    const quarnel::TimeCount current = system.readLocalTime();
-    const std::int64_t shift = unit.AlignShift;
+    reportingErrors([&] {
+        quarnel::Platform& system = quarnel::platform();
+        const quarnel::TimeCount current = system.readLocalTime();
+        const std::int64_t shift = unit.AlignShift;
 
-    quarnel::Refusal refusal;
-    bool beyondBounds = false;
-    if (unit.SetPending) {
-        unit.SetPending = false;
-        // The shift may have changed since the set was asked for.
-        beyondBounds = !totalStaysWithinBounds(shift);
-        refusal = beyondBounds ? quarnel::Refusal() : system.shiftLocalTime(shift);
-        if (!beyondBounds && !refusal) {
-            unit.RunningShift -= shift;
-            if (cbResetAfterEachSet->isChecked()) {
-                unit.AlignShift = 0;
-                showAlignShift();
+        quarnel::Refusal refusal;
+        bool beyondBounds = false;
+        if (unit.SetPending) {
+            unit.SetPending = false;
+            // The shift may have changed since the set was asked for.
+            beyondBounds = !totalStaysWithinBounds(shift);
+            refusal = beyondBounds ? quarnel::Refusal() : system.shiftLocalTime(shift);
+            if (!beyondBounds && !refusal) {
+                unit.RunningShift -= shift;
+                if (cbResetAfterEachSet->isChecked()) {
+                    unit.AlignShift = 0;
+                    showAlignShift();
+                }
             }
         }
-    }
 
-    unit.LastReading = {current, shift, unit.RunningShift};
-    unit.LastReadingShown = false;
-    if (clockDisplaysSeen()) {
-        showClockReading();
-    }
+        unit.LastReading = {current, shift, unit.RunningShift};
+        unit.LastReadingShown = false;
+        if (clockDisplaysSeen()) {
+            showClockReading();
+        }
 
-    if (beyondBounds) {
-        refuseTotalBeyondBounds();
-    }
-    if (refusal) {
-        reportRefusedSet(*refusal);
-    }
+        if (beyondBounds) {
+            refuseTotalBeyondBounds();
+        }
+        if (refusal) {
+            reportRefusedSet(*refusal);
+        }
+    });
 }
 
 // A hidden tab or a minimised window would lay out and colour texts that
@@ -128,22 +131,28 @@ bool TTabbedForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TTabbedForm::btnPlusClick() {
-    stepAlignShift(ShiftStep);
-    showAlignShift();
+    reportingErrors([&] {
+        stepAlignShift(ShiftStep);
+        showAlignShift();
+    });
 }
 
 void TTabbedForm::btnMinusClick() {
-    stepAlignShift(-ShiftStep);
-    showAlignShift();
+    reportingErrors([&] {
+        stepAlignShift(-ShiftStep);
+        showAlignShift();
+    });
 }
 
 void TTabbedForm::edAlignMouseWheel(int delta) {
-    if (delta > 0) {
-        stepAlignShift(ShiftStep / 2);
-    } else if (delta < 0) {
-        stepAlignShift(-ShiftStep / 2);
-    }
-    showAlignShift();
+    reportingErrors([&] {
+        if (delta > 0) {
+            stepAlignShift(ShiftStep / 2);
+        } else if (delta < 0) {
+            stepAlignShift(-ShiftStep / 2);
+        }
+        showAlignShift();
+    });
 }
 
 void TTabbedForm::btnResetAlignClick() {
@@ -153,18 +162,21 @@ void TTabbedForm::btnResetAlignClick() {
 
 // Refused at once when the set would take the total beyond its bounds.
 void TTabbedForm::btnSetClick() {
-    if (!totalStaysWithinBounds(unit.AlignShift)) {
-        refuseTotalBeyondBounds();
-    }
-    unit.SetPending = true;
+    reportingErrors([&] {
+        if (!totalStaysWithinBounds(unit.AlignShift)) {
+            refuseTotalBeyondBounds();
+        }
+        unit.SetPending = true;
+    });
 }
 
 void TTabbedForm::edRefreshTimeChange() {
-    Timer1.setInterval(quarnel::strToInt(edRefreshTime->text().toStdString()));
+    reportingErrors(
+        [&] { Timer1.setInterval(quarnel::strToInt(edRefreshTime->text().toStdString())); });
 }
 
 void TTabbedForm::btnSetOriginClick() {
-    RevertRunningShift();
+    reportingErrors([&] { RevertRunningShift(); });
 }
 
 void TTabbedForm::RevertRunningShift() {
@@ -178,8 +190,10 @@ void TTabbedForm::RevertRunningShift() {
 // cleared. The clock is set once, to where it is, so that a missing right to
 // set it is noticed here too.
 void TTabbedForm::btnAcceptTimeShiftClick() {
-    if (const quarnel::Refusal refusal = quarnel::platform().shiftLocalTime(0)) {
-        reportRefusedSet(*refusal);
-    }
-    unit.RunningShift = 0;
+    reportingErrors([&] {
+        if (const quarnel::Refusal refusal = quarnel::platform().shiftLocalTime(0)) {
+            reportRefusedSet(*refusal);
+        }
+        unit.RunningShift = 0;
+    });
 }

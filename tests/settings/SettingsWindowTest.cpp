@@ -370,6 +370,27 @@ TEST_F(SettingsWindowTest, TextsComeBackExactlyAsTheyWereWritten) {
     EXPECT_EQ(clips(), written);
 }
 
+// A carriage return at the end of a value (a CR LF file edited with a stray
+// CR, or one left at the end of the file) costs no other character.
+TEST_F(SettingsWindowTest, AValueEndingInACarriageReturnKeepsItsOtherCharacters) {
+    const std::pair<std::string, QString> cases[] = {
+        {"Clip0=CQ DX\r\r\n", "CQ DX\r"},
+        {"Clip0=CQ DX\r\n", "CQ DX"},
+        {"Clip0=CQ DX\r", "CQ DX"},
+        {"Clip0=CQ\rDX\r\r\n", "CQ\rDX\r"},
+        {"Clip0=\r\r\n", "\r"},
+    };
+    for (const auto& [line, loaded] : cases) {
+        givenSettingsFile("[Clips]\r\nNumOfClips=1\r\n" + line);
+        build();
+        EXPECT_EQ(clips(), QStringList(loaded)) << line;
+        closeAndReadBack();
+        QString saved = loaded;
+        saved.replace('\r', ' ');
+        EXPECT_EQ(restart().ListBox1->item(0)->text(), saved) << line;
+    }
+}
+
 TEST_F(SettingsWindowTest, FilesWrittenByTheWindowsProfileFunctionsAreRead) {
     const std::string utf16 = std::string("\xFF\xFE[\0s\0e\0t\0u\0p\0]\0\r\0\n\0", 20) +
                               std::string("s\0e\0r\0v\0i\0c\0e\0=\0\xE4\0\r\0\n\0", 22);
