@@ -2,11 +2,13 @@
 # Runs the clock interception library's tests in the two settings they need:
 # as an unprivileged user with the library preloaded, and as that user
 # without it (where every real set must be refused).
-# Usage: run_clockshim_tests.sh TEST_PROGRAM LIBRARY
+# Usage: run_clockshim_tests.sh TEST_PROGRAM LIBRARY [SANITIZER_RUNTIME]
+# A sanitizer build's runtime must be loaded before the library.
 set -euo pipefail
 
 program=$1
 library=$2
+runtime=${3:-}
 user=65534
 as_user=(setpriv --reuid="$user" --regid="$user" --clear-groups)
 
@@ -20,14 +22,18 @@ chown -R "$user:$user" "$scratch"
 
 status=0
 "${as_user[@]}" env \
-    LD_PRELOAD="$scratch/libquarnel_clockshim.so" \
+    LD_PRELOAD="${runtime:+$runtime }$scratch/libquarnel_clockshim.so" \
     QUARNEL_CLOCKSHIM_LOG="$scratch/clock.log" \
     QUARNEL_CLOCKSHIM_STATE="$scratch/clock.state" \
     "$scratch/tests" --gtest_filter='*UnderShim*' || status=1
 echo "--- clock log ---"
 cat "$scratch/clock.log" || status=1
 
-"${as_user[@]}" env -u LD_PRELOAD "$scratch/tests" --gtest_filter='*WithoutShim*' || status=1
+without_shim=(-u LD_PRELOAD)
+if [ -n "$runtime" ]; then
+    without_shim=(LD_PRELOAD="$runtime")
+fi
+"${as_user[@]}" env "${without_shim[@]}" "$scratch/tests" --gtest_filter='*WithoutShim*' || status=1
 
 echo "date after: $(date '+%F %T.%N')"
 exit "$status"

@@ -49,6 +49,8 @@ SCRATCH_PARENT = os.environ.get("QUARNEL_E2E_SCRATCH_PARENT") or None
 SANITIZER_RUNTIME = os.environ.get("QUARNEL_E2E_SANITIZER_RUNTIME", "")
 SANITIZER_OPTIONS = {key: value for key, value in os.environ.items()
                      if key in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS")}
+LEAK_SUPPRESSIONS = os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                 "lsan-suppressions.txt")
 
 PR_SET_PDEATHSIG = 1
 
@@ -95,6 +97,17 @@ def unprivileged(environment, command):
     return (["setpriv", f"--reuid={UNPRIVILEGED}", f"--regid={UNPRIVILEGED}", "--clear-groups",
              "--pdeathsig", "SIGTERM", "env", "-i"]
             + [f"{key}={value}" for key, value in environment.items()] + list(command))
+
+
+def sanitizer_options(scratch):
+    """The sanitizer options of the test's environment for a sanitizer build,
+    with the suppressions of system libraries' leaks added."""
+    if not SANITIZER_RUNTIME:
+        return {}
+    options = dict(SANITIZER_OPTIONS)
+    suppressions = "suppressions=" + scratch.file("lsan-suppressions.txt")
+    options["LSAN_OPTIONS"] = ":".join(filter(None, [options.get("LSAN_OPTIONS"), suppressions]))
+    return options
 
 
 def wait_until(condition, timeout, interval=0.05):
@@ -202,6 +215,8 @@ class Scratch:
         os.chown(self.path, UNPRIVILEGED, UNPRIVILEGED)
         self.copy(PROGRAM, "quarnel")
         self.copy(SHIM, "libquarnel_clockshim.so")
+        if SANITIZER_RUNTIME:
+            self.copy(LEAK_SUPPRESSIONS, "lsan-suppressions.txt")
         self.make_directory("runtime", 0o700)
         self.make_directory("bin")
 
@@ -316,7 +331,7 @@ class Quarnel:
                                                  scratch.file("libquarnel_clockshim.so")])),
             "QUARNEL_CLOCKSHIM_LOG": self.clock.path,
             "PATH": f"{scratch.file('bin')}:/usr/bin:/bin",
-            **SANITIZER_OPTIONS,
+            **sanitizer_options(scratch),
         }
         with open(self.output_path, "ab") as output:
             self.process = subprocess.Popen(unprivileged(environment, ["./quarnel"]),
