@@ -12,11 +12,13 @@ testing=(python3 xclip util-linux g++-mingw-w64-x86-64-posix binutils-mingw-w64-
          openbox tesseract-ocr dbus-daemon python3-dbus python3-gi)
 # Making the Debian package and checking it.
 packaging=(dpkg-dev file lintian desktop-file-utils appstream)
+# libFuzzer: clang and its runtime libraries (tests/fuzz/run-fuzzers.sh).
+fuzzing=(clang libclang-rt-14-dev)
 benchmarks=(valgrind libxcb-damage0-dev)
 
 case "${1:-test}" in
     run) wanted=("${build[@]}" "${display[@]}" "${rights[@]}") ;;
-    test) wanted=("${build[@]}" "${display[@]}" "${testing[@]}" "${packaging[@]}") ;;
+    test) wanted=("${build[@]}" "${display[@]}" "${testing[@]}" "${packaging[@]}" "${fuzzing[@]}") ;;
     package) wanted=("${build[@]}" "${packaging[@]}") ;;
     bench) wanted=("${build[@]}" "${display[@]}" "${benchmarks[@]}") ;;
     *) echo "usage: $0 [run|test|bench|package]" >&2; exit 2 ;;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Quarnel and runs its whole test suite, lane by lane: the Linux build
-# with its logic, platform, window and end-to-end tests, and the Windows build's
-# tests under Wine. Each lane prints its time; the last lines sum them up.
-# Exits non-zero when anything fails.
+# with its logic, platform, window and end-to-end tests, the Debian package, a
+# multi-config build, the logic and platform tests under ASan+UBSan, the fuzz
+# targets, and the Windows program with its tests under Wine. Each lane prints
+# its time; the last lines sum them up. Exits non-zero when anything fails.
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
@@ -67,9 +68,20 @@ multi_config_lane() {
         cmake --build build/multi-config --config Debug --target quarnel -j"$jobs"
 }
 
+# The logic and platform tests under ASan+UBSan: only those two test programs
+# (and the platform tests' fixtures) are built.
+asan_lane() {
+    cmake --preset asan -G "Unix Makefiles" >/dev/null &&
+        cmake --build build/asan -j"$jobs" --target quarnel_logic_tests quarnel_platform_tests &&
+        ctest --test-dir build/asan --output-on-failure -j"$jobs" -L '^(logic|platform)$'
+}
+
 lane linux linux_lane
 lane package package_lane
 lane multi-config multi_config_lane
+lane asan asan_lane
+# Each libFuzzer target for a bounded time.
+lane fuzz tests/fuzz/run-fuzzers.sh
 # The Windows program, cross-built with MinGW-w64 against Qt for Windows,
 # packed as a folder and zip, and tested under Wine (tools/windows-tests.sh
 # prints the time of each step).

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStyle>
 #include <exception>
 
@@ -12,6 +13,11 @@ namespace {
 
 std::function<void(const QString&)>& errorBoxHandler() {
     static std::function<void(const QString&)> handler;
+    return handler;
+}
+
+std::function<bool(const QString&)>& closeQuestionHandler() {
+    static std::function<bool(const QString&)> handler;
     return handler;
 }
 
@@ -41,10 +47,8 @@ QuarnelApplication::QuarnelApplication(int& argc, char** argv) : QApplication(ar
 bool QuarnelApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-        showErrorBox(QString::fromUtf8(error.what()));
     } catch (...) {
-        showErrorBox(QString());
+        showErrorBoxFor(std::current_exception());
     }
     return false;
 }
@@ -65,6 +69,38 @@ void showErrorBox(const QString& message) {
     QMessageBox::critical(nullptr, QApplication::applicationName(), text);
 }
 
+void showErrorBoxFor(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        showErrorBox(QString::fromUtf8(error.what()));
+    } catch (...) {
+        showErrorBox(QString());
+    }
+}
+
 void setErrorBoxHandler(std::function<void(const QString&)> handler) {
     errorBoxHandler() = std::move(handler);
+}
+
+bool askCloseWithoutSaving(const QString& message) {
+    const QString text = errorBoxText(message);
+    if (closeQuestionHandler()) {
+        return closeQuestionHandler()(text);
+    }
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), text);
+    box.setInformativeText(QStringLiteral(
+        "The settings were not saved. Close anyway and lose the changes since the start, or stay "
+        "open to fix the cause and close again?"));
+    QPushButton* close =
+        box.addButton(QStringLiteral("Close without saving"), QMessageBox::DestructiveRole);
+    QPushButton* stay = box.addButton(QStringLiteral("Stay open"), QMessageBox::RejectRole);
+    box.setDefaultButton(stay);
+    box.setEscapeButton(stay);
+    box.exec();
+    return box.clickedButton() == close;
+}
+
+void setCloseQuestionHandler(std::function<bool(const QString&)> handler) {
+    closeQuestionHandler() = std::move(handler);
 }

@@ -3,6 +3,9 @@
 #include <QEvent>
 #include <exception>
 
+#include "app/QuarnelApplication.h"
+#include "settings/SettingsNotWritten.h"
+
 TTabbedForm* TabbedForm = nullptr;
 
 namespace {
@@ -28,11 +31,21 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
 }
 
 // The window closes only after FormClose has run to its end: when it fails,
-// the error box shows why and the window stays open.
+// the error box shows why and the window stays open. Settings that cannot be
+// written must not trap the user: the user chooses.
 bool TTabbedForm::event(QEvent* event) {
     if (event->type() == QEvent::Close) {
         event->ignore();
-        FormClose();
+        try {
+            FormClose();
+        } catch (const SettingsNotWritten& failure) {
+            if (!askCloseWithoutSaving(QString::fromStdString(failure.what()))) {
+                return true;
+            }
+        } catch (...) {
+            showErrorBoxFor(std::current_exception());
+            return true;
+        }
         event->accept();
         return true;
     }
@@ -86,7 +99,8 @@ void TTabbedForm::TabControl1Change() {
 // An active tool hands the clock back to the time keepers before it ends;
 // the settings are written after that, in every case. When the keepers
 // cannot be started, the settings are still saved before the window reports
-// it and stays open, so nothing the user entered is lost.
+// it and stays open, so nothing the user entered is lost. When the save fails
+// too, the keepers' failure is shown before the user is asked about the save.
 void TTabbedForm::FormClose() {
     std::exception_ptr keepersFailure;
     if (swPauseActive->isChecked()) {
@@ -96,7 +110,14 @@ void TTabbedForm::FormClose() {
             keepersFailure = std::current_exception();
         }
     }
-    SaveSettings();
+    try {
+        SaveSettings();
+    } catch (const SettingsNotWritten&) {
+        if (keepersFailure) {
+            showErrorBoxFor(keepersFailure);
+        }
+        throw;
+    }
     if (keepersFailure) {
         std::rethrow_exception(keepersFailure);
     }

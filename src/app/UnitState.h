@@ -19,6 +19,10 @@ struct UnitState {
     // The last tick's reading, shown when the Timeshift tab comes into view.
     quarnel::ClockReading LastReading;
     bool LastReadingShown = true;  // nothing to show before the first tick
+    // The settings file exists but could not be read at start: it is not
+    // written at close, and the user is told so once.
+    bool SettingsUnreadable = false;
+    bool SettingsUnreadableTold = false;
 };
 
 inline UnitState unit;

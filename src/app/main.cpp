@@ -27,11 +27,8 @@ int main(int argc, char** argv) {
     std::unique_ptr<TTabbedForm> window;
     try {
         window = std::make_unique<TTabbedForm>();
-    } catch (const std::exception& error) {
-        showErrorBox(QString::fromUtf8(error.what()));
-        return 0;
     } catch (...) {
-        showErrorBox(QString());
+        showErrorBoxFor(std::current_exception());
         return 0;
     }
     window->show();

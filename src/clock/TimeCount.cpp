@@ -1,5 +1,7 @@
 #include "clock/TimeCount.h"
 
+#include <limits>
+
 namespace quarnel {
 namespace {
 
@@ -9,6 +11,9 @@ constexpr std::int64_t kUnitsPerDay = kSecondsPerDay * kUnitsPerSecond;
 // Days from 1601-01-01 to 1970-01-01; the civil-date algorithms below count
 // from 1970 (proleptic Gregorian calendar, H. Hinnant's formulation).
 constexpr std::int64_t kDays1601To1970 = 134'774;
+// Days from 0001-01-01 to 1601-01-01: the earliest count that is shown.
+constexpr std::int64_t kDays1To1601 = 584'388;
+constexpr TimeCount kEarliestShown = -kDays1To1601 * kUnitsPerDay;
 
 constexpr std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
@@ -45,6 +50,7 @@ constexpr Civil civilFromDays(std::int64_t z) {
 }  // namespace
 
 CalendarTime toCalendarTime(TimeCount count) {
+    count = count < kEarliestShown ? kEarliestShown : count;
     const std::int64_t dayNumber = floorDiv(count, kUnitsPerDay);
     const std::int64_t unitsOfDay = count - dayNumber * kUnitsPerDay;
     const std::int64_t msOfDay = unitsOfDay / kUnitsPerMillisecond;
@@ -73,6 +79,14 @@ TimeCount toTimeCount(const CalendarTime& t) {
 }
 
 CalendarTime shiftedCalendarTime(TimeCount current, std::int64_t shift) {
+    constexpr TimeCount kLast = std::numeric_limits<TimeCount>::max();
+    constexpr TimeCount kFirst = std::numeric_limits<TimeCount>::min();
+    if (shift > 0 && current > kLast - shift) {
+        return toCalendarTime(kLast);
+    }
+    if (shift < 0 && current < kFirst - shift) {
+        return toCalendarTime(kFirst);
+    }
     return toCalendarTime(current + shift);
 }
 

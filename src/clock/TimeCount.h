@@ -12,6 +12,16 @@ using TimeCount = std::int64_t;
 inline constexpr TimeCount kUnitsPerMillisecond = 10'000;
 inline constexpr TimeCount kUnitsPerSecond = 10'000'000;
 
+// The largest shift, and the largest running total of shifts, either way: 100
+// days. Far beyond any use, and small enough that no sum of a clock reading,
+// a shift and a total can overflow.
+inline constexpr int kLargestShiftDays = 100;
+inline constexpr std::int64_t kLargestShift = kLargestShiftDays * 86'400 * kUnitsPerSecond;
+
+constexpr bool withinShiftBounds(std::int64_t shift) {
+    return shift >= -kLargestShift && shift <= kLargestShift;
+}
+
 // Calendar fields in the order of the Windows SYSTEMTIME record.
 struct CalendarTime {
     std::uint16_t year = 1601;
@@ -26,14 +36,17 @@ struct CalendarTime {
     bool operator==(const CalendarTime&) const = default;
 };
 
-// Drops the part below one millisecond, toward the earlier time.
+// Drops the part below one millisecond, toward the earlier time. A count
+// before the year 1 (which no clock reads) gives 1 January of the year 1, so
+// the year never wraps around.
 CalendarTime toCalendarTime(TimeCount count);
 
 // The fields must describe a real date; the day of week is not read.
 TimeCount toTimeCount(const CalendarTime& time);
 
 // The current time plus a shift, cut down to a whole millisecond toward the
-// earlier time: what the Timeshift tab shows as the new time.
+// earlier time: what the Timeshift tab shows as the new time. A sum beyond
+// the range of the count stops at its end.
 CalendarTime shiftedCalendarTime(TimeCount current, std::int64_t shift);
 
 }  // namespace quarnel

@@ -4,6 +4,7 @@
 #include <QStyle>
 #include <stdexcept>
 
+#include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "clock/ClockTexts.h"
 #include "clock/IntegerText.h"
@@ -35,6 +36,27 @@ void showSign(QLineEdit* edit, bool negative) {
     throw std::runtime_error("The clock could not be set: " + reason);
 }
 
+const std::string kDaysText = std::to_string(quarnel::kLargestShiftDays) + " days either way";
+
+// A set books the negated shift into the running total.
+bool totalStaysWithinBounds(std::int64_t shift) {
+    return quarnel::withinShiftBounds(unit.RunningShift - shift);
+}
+
+[[noreturn]] void refuseTotalBeyondBounds() {
+    throw std::runtime_error("The running total of the shifts cannot go beyond " + kDaysText +
+                             "; press RESET or ACCEPT first");
+}
+
+// Steps the shift, unless that takes it beyond its bounds.
+void stepAlignShift(std::int64_t step) {
+    const std::int64_t shift = unit.AlignShift + step;
+    if (!quarnel::withinShiftBounds(shift)) {
+        throw std::runtime_error("The shift cannot go beyond " + kDaysText);
+    }
+    unit.AlignShift = shift;
+}
+
 }  // namespace
 
 void TTabbedForm::showAlignShift() {
@@ -42,35 +64,44 @@ void TTabbedForm::showAlignShift() {
 }
 
 // A refused set is not booked: the total keeps describing what really moved
-// the clock, so a later RESET cannot push a correct clock away.
+// the clock, so a later RESET cannot push a correct clock away. A set that
+// would take the total beyond its bounds is not carried out.
 void TTabbedForm::Timer1Timer() {
-    quarnel::Platform& system = quarnel::platform();
-    const quarnel::TimeCount current = system.readLocalTime();
-    const std::int64_t shift = unit.AlignShift;
+    reportingErrors([&] {
+        quarnel::Platform& system = quarnel::platform();
+        const quarnel::TimeCount current = system.readLocalTime();
+        const std::int64_t shift = unit.AlignShift;
 
-    quarnel::Refusal refusal;
-    if (unit.SetPending) {
-        unit.SetPending = false;
-        refusal = system.shiftLocalTime(shift);
-        if (!refusal) {
-            DecodesClockMoved(shift);
-            unit.RunningShift -= shift;
-            if (cbResetAfterEachSet->isChecked()) {
-                unit.AlignShift = 0;
-                showAlignShift();
+        quarnel::Refusal refusal;
+        bool beyondBounds = false;
+        if (unit.SetPending) {
+            unit.SetPending = false;
+            // The shift may have changed since the set was asked for.
+            beyondBounds = !totalStaysWithinBounds(shift);
+            refusal = beyondBounds ? quarnel::Refusal() : system.shiftLocalTime(shift);
+            if (!beyondBounds && !refusal) {
+                DecodesClockMoved(shift);
+                unit.RunningShift -= shift;
+                if (cbResetAfterEachSet->isChecked()) {
+                    unit.AlignShift = 0;
+                    showAlignShift();
+                }
             }
         }
-    }
 
-    unit.LastReading = {current, shift, unit.RunningShift};
-    unit.LastReadingShown = false;
-    if (clockDisplaysSeen()) {
-        showClockReading();
-    }
+        unit.LastReading = {current, shift, unit.RunningShift};
+        unit.LastReadingShown = false;
+        if (clockDisplaysSeen()) {
+            showClockReading();
+        }
 
-    if (refusal) {
-        reportRefusedSet(*refusal);
-    }
+        if (beyondBounds) {
+            refuseTotalBeyondBounds();
+        }
+        if (refusal) {
+            reportRefusedSet(*refusal);
+        }
+    });
 }
 
 // A hidden tab or a minimised window would lay out and colour texts that
@@ -101,22 +132,28 @@ bool TTabbedForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TTabbedForm::btnPlusClick() {
-    unit.AlignShift += ShiftStep;
-    showAlignShift();
+    reportingErrors([&] {
+        stepAlignShift(ShiftStep);
+        showAlignShift();
+    });
 }
 
 void TTabbedForm::btnMinusClick() {
-    unit.AlignShift -= ShiftStep;
-    showAlignShift();
+    reportingErrors([&] {
+        stepAlignShift(-ShiftStep);
+        showAlignShift();
+    });
 }
 
 void TTabbedForm::edAlignMouseWheel(int delta) {
-    if (delta > 0) {
-        unit.AlignShift += ShiftStep / 2;
-    } else if (delta < 0) {
-        unit.AlignShift -= ShiftStep / 2;
-    }
-    showAlignShift();
+    reportingErrors([&] {
+        if (delta > 0) {
+            stepAlignShift(ShiftStep / 2);
+        } else if (delta < 0) {
+            stepAlignShift(-ShiftStep / 2);
+        }
+        showAlignShift();
+    });
 }
 
 void TTabbedForm::btnResetAlignClick() {
@@ -124,16 +161,23 @@ void TTabbedForm::btnResetAlignClick() {
     showAlignShift();
 }
 
+// Refused at once when the set would take the total beyond its bounds.
 void TTabbedForm::btnSetClick() {
-    unit.SetPending = true;
+    reportingErrors([&] {
+        if (!totalStaysWithinBounds(unit.AlignShift)) {
+            refuseTotalBeyondBounds();
+        }
+        unit.SetPending = true;
+    });
 }
 
 void TTabbedForm::edRefreshTimeChange() {
-    Timer1.setInterval(quarnel::strToInt(edRefreshTime->text().toStdString()));
+    reportingErrors(
+        [&] { Timer1.setInterval(quarnel::strToInt(edRefreshTime->text().toStdString())); });
 }
 
 void TTabbedForm::btnSetOriginClick() {
-    RevertRunningShift();
+    reportingErrors([&] { RevertRunningShift(); });
 }
 
 void TTabbedForm::RevertRunningShift() {
@@ -148,8 +192,10 @@ void TTabbedForm::RevertRunningShift() {
 // cleared. The clock is set once, to where it is, so that a missing right to
 // set it is noticed here too.
 void TTabbedForm::btnAcceptTimeShiftClick() {
-    if (const quarnel::Refusal refusal = quarnel::platform().shiftLocalTime(0)) {
-        reportRefusedSet(*refusal);
-    }
-    unit.RunningShift = 0;
+    reportingErrors([&] {
+        if (const quarnel::Refusal refusal = quarnel::platform().shiftLocalTime(0)) {
+            reportRefusedSet(*refusal);
+        }
+        unit.RunningShift = 0;
+    });
 }

@@ -1,5 +1,6 @@
 // The run state and the stopping and starting of the time keepers: the
 // configured service and program that would otherwise correct the clock.
+#include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "keepers/FileNamePart.h"
 
@@ -33,13 +34,15 @@ void TTabbedForm::ShowRunState(bool active) {
 }
 
 void TTabbedForm::swPauseActiveClick() {
-    const bool active = swPauseActive->isChecked();
-    ShowRunState(active);
-    if (active) {
-        StopTimeKeepers();
-    } else {
-        StartTimeKeepers();
-    }
+    reportingErrors([&] {
+        const bool active = swPauseActive->isChecked();
+        ShowRunState(active);
+        if (active) {
+            StopTimeKeepers();
+        } else {
+            StartTimeKeepers();
+        }
+    });
 }
 
 void TTabbedForm::swVerboseModeClick() {

@@ -71,8 +71,12 @@ class Platform {
 
     // The whole file, or nothing when it cannot be read.
     virtual std::optional<std::string> readFile(const std::string& path) = 0;
+    // True only when nothing is at the path: a file that exists but cannot be
+    // read is not missing, a link that points nowhere is.
+    virtual bool fileIsMissing(const std::string& path) = 0;
     // Writes `contents` beside `path` and puts it in place in one step: either
     // the new file is complete at `path`, or the old one is left untouched.
+    // Where `path` is a symbolic link, the file it points to is replaced.
     // Where a port keeps the settings in the user's configuration folder, it
     // makes the missing folders of a path there.
     virtual Refusal replaceFile(const std::string& path, const std::string& contents) = 0;

@@ -131,6 +131,17 @@ std::optional<std::string> IniDocument::read(std::string_view section, std::stri
     return std::nullopt;
 }
 
+std::vector<std::string_view> IniDocument::keysOf(std::string_view section) const {
+    std::vector<std::string_view> keys;
+    const auto found = m_sectionByName.find(folded(section));
+    if (found != m_sectionByName.end()) {
+        for (const Entry& entry : m_sections[found->second].entries) {
+            keys.push_back(entry.key);
+        }
+    }
+    return keys;
+}
+
 std::int32_t IniDocument::readInteger(std::string_view section, std::string_view key,
                                       std::int32_t fallback) const {
     const Entry* entry = find(section, key);

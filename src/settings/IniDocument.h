@@ -35,6 +35,9 @@ class IniDocument {
 
     // The value, or nothing when the section or the key is missing.
     std::optional<std::string> read(std::string_view section, std::string_view key) const;
+    // The names of a section's keys as the file spells them, in file order;
+    // nothing for a missing section.
+    std::vector<std::string_view> keysOf(std::string_view section) const;
     // A missing key, an empty value and one that breaks the integer rules all
     // give `fallback`.
     std::int32_t readInteger(std::string_view section, std::string_view key,

@@ -122,13 +122,14 @@ std::string fromWindows1252(std::string_view bytes) {
 
 }  // namespace
 
+// A UTF-8 mark before bytes that are not UTF-8 (an editor that added the mark
+// to 8-bit text) says nothing about them: they are read as without it.
 std::string decodeIniText(std::string_view bytes) {
-    if (bytes.starts_with(kUtf8Mark)) {
-        bytes.remove_prefix(kUtf8Mark.size());
-        return std::string(bytes);
-    }
     if (bytes.starts_with(kUtf16LeMark)) {
         return fromUtf16Le(bytes.substr(kUtf16LeMark.size()));
+    }
+    if (bytes.starts_with(kUtf8Mark)) {
+        bytes.remove_prefix(kUtf8Mark.size());
     }
     if (isValidUtf8(bytes)) {
         return std::string(bytes);

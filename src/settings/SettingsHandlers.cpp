@@ -4,35 +4,54 @@
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
-#include <stdexcept>
-
+#include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "clock/IntegerText.h"
 #include "platform/Platform.h"
+#include "settings/ClipKeys.h"
 #include "settings/IniDocument.h"
 #include "settings/IniEncoding.h"
+#include "settings/SettingsNotWritten.h"
 #include "settings/WindowPlacement.h"
 
 namespace {
 
 using quarnel::IniDocument;
 
-// A hand-edited count must not keep the start busy for minutes.
-constexpr std::int32_t kMostClips = 10'000;
 constexpr std::string_view kDefaultRefresh = "1000";
 
 std::string settingsPath() {
     return quarnel::platform().settingsFile(IniFileName.toStdString());
 }
 
-// A file that cannot be read counts as missing.
+// A file that cannot be read gives the defaults; whether it exists all the
+// same is remembered, so that the close does not replace it with them.
 IniDocument readSettingsFile() {
-    const std::optional<std::string> bytes = quarnel::platform().readFile(settingsPath());
-    return bytes ? IniDocument::parse(quarnel::decodeIniText(*bytes)) : IniDocument{};
+    const std::string path = settingsPath();
+    const std::optional<std::string> bytes = quarnel::platform().readFile(path);
+    if (!bytes) {
+        unit.SettingsUnreadable = !quarnel::platform().fileIsMissing(path);
+        return {};
+    }
+    return IniDocument::parse(quarnel::decodeIniText(*bytes));
 }
 
 QString textOf(const IniDocument& settings, std::string_view section, std::string_view key) {
     return QString::fromStdString(settings.read(section, key).value_or(std::string()));
+}
+
+// A minus sign before the first digit makes an interval below zero, which no
+// count of milliseconds is; the digits alone would be another interval.
+bool negative(const QString& text) {
+    for (const QChar c : text) {
+        if (c == QLatin1Char('-')) {
+            return true;
+        }
+        if (c.isDigit()) {
+            return false;
+        }
+    }
+    return false;
 }
 
 // The stored refresh text as the digits-only edit would keep it; a text that
@@ -40,7 +59,7 @@ QString textOf(const IniDocument& settings, std::string_view section, std::strin
 QString refreshText(const IniDocument& settings, const FilterEdit& edit) {
     const QString stored = QString::fromStdString(
         settings.read("Timing", "Refresh").value_or(std::string(kDefaultRefresh)));
-    const QString digits = edit.filtered(stored);
+    const QString digits = negative(stored) ? QString() : edit.filtered(stored);
     // On digits alone the file's integer rules and the strict conversion of
     // the interval agree: at least one digit, at most 2147483647.
     const bool usable = quarnel::parseIniInteger(digits.toStdString()).has_value();
@@ -93,9 +112,7 @@ void TTabbedForm::LoadSettings() {
     cbResetAfterEachSet->setChecked(settings.readBool("Timing", "ResetAlignToZero", false));
 
     ListBox1->clear();
-    const std::int32_t clipCount =
-        std::min(settings.readInteger("Clips", "NumOfClips", 0), kMostClips);
-    for (std::int32_t i = 0; i < clipCount; ++i) {
+    for (const std::int32_t i : quarnel::clipIndicesToRead(settings)) {
         ListBox1->addItem(textOf(settings, "Clips", "Clip" + std::to_string(i)));
     }
     LoadDecodeSettings(settings);
@@ -108,7 +125,18 @@ void TTabbedForm::LoadWindowPosition() {
 
 // The whole file is written anew, so keys of earlier runs (clips beyond the
 // current count) disappear; the previous file stays intact when this fails.
+// A file that existed but could not be read at start is left as it was: it
+// may hold what the user wrote, and this run only knows the defaults.
 void TTabbedForm::SaveSettings() {
+    const std::string path = settingsPath();
+    if (unit.SettingsUnreadable) {
+        if (!unit.SettingsUnreadableTold) {
+            unit.SettingsUnreadableTold = true;
+            showErrorBox(QString::fromStdString(
+                path + " could not be read at start; it was left as it was"));
+        }
+        return;
+    }
     IniDocument settings;
     settings.writeInteger("Program", "ActiveTAB", unit.ActiveTabIndex);
     settings.writeBool("Program", "Active", swPauseActive->isChecked());
@@ -129,8 +157,7 @@ void TTabbedForm::SaveSettings() {
     }
     SaveDecodeSettings(settings);
 
-    const std::string path = settingsPath();
     if (quarnel::platform().replaceFile(path, settings.serialise())) {
-        throw std::runtime_error("In " + path + " kann nicht geschrieben werden");
+        throw SettingsNotWritten(path);
     }
 }

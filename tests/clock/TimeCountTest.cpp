@@ -45,6 +45,31 @@ INSTANTIATE_TEST_SUITE_P(
                                 "01.06.2021 11.59.59,999"}),
     [](const auto& instance) { return std::string(instance.param.name); });
 
+// No count, however far off, shows a wrapped-around year.
+TEST(TimeCountTest, YearsBefore1601AreShownAsTheyAreAndNothingWraps) {
+    const std::pair<TimeCount, const char*> cases[] = {
+        {-1, "31.12.1600 23.59.59,999"},
+        {-kLargestShift, "23.09.1600 00.00.00,000"},
+        {at(1, 1, 1, 0, 0, 0, 0), "01.01.0001 00.00.00,000"},
+        {at(1, 1, 1, 0, 0, 0, 0) - 1, "01.01.0001 00.00.00,000"},
+        {INT64_MIN, "01.01.0001 00.00.00,000"},
+        {INT64_MAX, "14.09.30828 02.48.05,477"},
+    };
+    for (const auto& [count, text] : cases) {
+        EXPECT_EQ(formatDateText(toCalendarTime(count)), text) << count;
+    }
+    EXPECT_EQ(formatDateText(shiftedCalendarTime(INT64_MAX, 1)), "14.09.30828 02.48.05,477");
+    EXPECT_EQ(formatDateText(shiftedCalendarTime(INT64_MIN, -1)), "01.01.0001 00.00.00,000");
+}
+
+TEST(TimeCountTest, ShiftsAreBoundedToAHundredDaysEitherWay) {
+    EXPECT_EQ(kLargestShift, 100LL * 86'400 * 10'000'000);
+    EXPECT_TRUE(withinShiftBounds(kLargestShift));
+    EXPECT_TRUE(withinShiftBounds(-kLargestShift));
+    EXPECT_FALSE(withinShiftBounds(kLargestShift + 1));
+    EXPECT_FALSE(withinShiftBounds(-kLargestShift - 1));
+}
+
 TEST(TimeCountTest, CalendarTimeRoundTripsAndKnowsTheWeekday) {
     const auto date = [](int y, int mo, int d, int weekday, int h, int mi, int s, int ms) {
         return CalendarTime{.year = std::uint16_t(y),

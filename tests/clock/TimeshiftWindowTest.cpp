@@ -2,6 +2,7 @@
 
 #include <QWheelEvent>
 #include <QtTest/QTest>
+#include <functional>
 
 #include "clock/TimeCount.h"
 #include "support/WindowFixture.h"
@@ -231,6 +232,56 @@ TEST_F(TimeshiftTest, ARefusedSetIsReportedAndNotBooked) {
         EXPECT_EQ(unit.RunningShift, -3'000'000);
     }
     EXPECT_EQ(errorBoxes.size(), 3);
+}
+
+TEST_F(TimeshiftTest, AStepBeyondAHundredDaysIsRefusedWithAMessage) {
+    const QString refused = "The shift cannot go beyond 100 days either way.";
+    const struct {
+        std::int64_t start;
+        std::function<void()> press;
+    } cases[] = {
+        {kLargestShift, [&] { click(form->btnPlus); }},
+        {-kLargestShift, [&] { click(form->btnMinus); }},
+        {kLargestShift, [&] { turnWheel(form->edAlign, 120); }},
+        {-kLargestShift + ShiftStep / 4, [&] { turnWheel(form->edAlign, -120); }},
+    };
+    for (const auto& c : cases) {
+        errorBoxes.clear();
+        unit.AlignShift = c.start;
+        c.press();
+        EXPECT_EQ(unit.AlignShift, c.start);
+        EXPECT_THAT(errorBoxes, ElementsAre(refused));
+    }
+    unit.AlignShift = kLargestShift - ShiftStep;
+    click(form->btnPlus);
+    EXPECT_EQ(unit.AlignShift, kLargestShift) << "the bound itself is reached";
+}
+
+TEST_F(TimeshiftTest, ASetThatWouldTakeTheTotalBeyondAHundredDaysIsRefused) {
+    const QString refused =
+        "The running total of the shifts cannot go beyond 100 days either way; press RESET or "
+        "ACCEPT first.";
+    unit.RunningShift = -kLargestShift + ShiftStep;
+    unit.AlignShift = 2 * ShiftStep;
+    click(form->btnSet);
+    EXPECT_FALSE(unit.SetPending);
+    EXPECT_THAT(errorBoxes, ElementsAre(refused));
+
+    // A set asked for in bounds, whose shift grows beyond them before the tick.
+    unit.AlignShift = ShiftStep;
+    click(form->btnSet);
+    ASSERT_TRUE(unit.SetPending);
+    unit.AlignShift = 2 * ShiftStep;
+    form->Timer1Timer();
+    EXPECT_THAT(errorBoxes, ElementsAre(refused, refused));
+    EXPECT_FALSE(unit.SetPending);
+    EXPECT_THAT(os.appliedShifts, IsEmpty());
+    EXPECT_EQ(unit.RunningShift, -kLargestShift + ShiftStep);
+
+    unit.AlignShift = ShiftStep;
+    click(form->btnSet);
+    form->Timer1Timer();
+    EXPECT_EQ(unit.RunningShift, -kLargestShift) << "the bound itself is reached";
 }
 
 TEST_F(TimeshiftTest, RefreshIntervalFollowsTheConfirmedText) {

@@ -4,11 +4,13 @@
 # every set, and as that user without it (where every real set must be
 # refused). Root switches to nobody for all; an ordinary user, who has no
 # right to set the clock, runs them as itself.
-# Usage: run_clockshim_tests.sh TEST_PROGRAM LIBRARY
+# Usage: run_clockshim_tests.sh TEST_PROGRAM LIBRARY [SANITIZER_RUNTIME]
+# A sanitizer build's runtime must be loaded before the library.
 set -euo pipefail
 
 program=$1
 library=$2
+runtime=${3:-}
 if [ "$(id -u)" -eq 0 ]; then
     user=65534
     as_user=(setpriv --reuid="$user" --regid="$user" --clear-groups)
@@ -26,19 +28,23 @@ cp "$library" "$scratch/libquarnel_clockshim.so"
 
 status=0
 "${as_user[@]}" env \
-    LD_PRELOAD="$scratch/libquarnel_clockshim.so" \
+    LD_PRELOAD="${runtime:+$runtime }$scratch/libquarnel_clockshim.so" \
     QUARNEL_CLOCKSHIM_LOG="$scratch/clock.log" \
     QUARNEL_CLOCKSHIM_STATE="$scratch/clock.state" \
     "$scratch/tests" --gtest_filter='*UnderShim*' || status=1
 "${as_user[@]}" env \
-    LD_PRELOAD="$scratch/libquarnel_clockshim.so" \
+    LD_PRELOAD="${runtime:+$runtime }$scratch/libquarnel_clockshim.so" \
     QUARNEL_CLOCKSHIM_LOG="$scratch/clock.log" \
     QUARNEL_CLOCKSHIM_REFUSE=1 \
     "$scratch/tests" --gtest_filter='*UnderRefusingShim*' || status=1
 echo "--- clock log ---"
 cat "$scratch/clock.log" || status=1
 
-"${as_user[@]}" env -u LD_PRELOAD "$scratch/tests" --gtest_filter='*WithoutShim*' || status=1
+without_shim=(-u LD_PRELOAD)
+if [ -n "$runtime" ]; then
+    without_shim=(LD_PRELOAD="$runtime")
+fi
+"${as_user[@]}" env "${without_shim[@]}" "$scratch/tests" --gtest_filter='*WithoutShim*' || status=1
 
 echo "date after: $(date '+%F %T.%N')"
 exit "$status"

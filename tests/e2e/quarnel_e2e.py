@@ -9,13 +9,22 @@ drive it with real input through xdotool at the widgets' positions taken from
 the form description, read texts back through the clipboard, close it with
 wmclose as a window manager would, and read every clock change from the
 library's log. A test that cannot get a display fails; nothing here skips.
+
+Nothing is left behind when CTest's timeout ends a test: the scratch
+directories lie under a parent of the test's own (QUARNEL_E2E_SCRATCH_PARENT),
+which a cleanup test removes after every end-to-end test; SIGTERM makes the
+harness end what it started and remove its directories at once; and the X
+server and the program get SIGTERM from the kernel when the harness dies.
 """
 
+import ctypes
 import os
 import re
 import select
 import shutil
+import signal
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -39,6 +48,44 @@ LIST_ROW_HEIGHT = 32
 PROGRAM = os.environ.get("QUARNEL_E2E_PROGRAM", "")
 SHIM = os.environ.get("QUARNEL_E2E_SHIM", "")
 WMCLOSE = os.environ.get("QUARNEL_E2E_WMCLOSE", "")
+SCRATCH_PARENT = os.environ.get("QUARNEL_E2E_SCRATCH_PARENT") or None
+# A sanitizer build's runtime, which must be loaded before the clock library,
+# and the sanitizer options, passed on through the program's clean environment.
+SANITIZER_RUNTIME = os.environ.get("QUARNEL_E2E_SANITIZER_RUNTIME", "")
+SANITIZER_OPTIONS = {key: value for key, value in os.environ.items()
+                     if key in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS")}
+LEAK_SUPPRESSIONS = os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                 "lsan-suppressions.txt")
+
+PR_SET_PDEATHSIG = 1
+
+# What this harness started and has not yet ended or removed, for SIGTERM.
+_live_processes = []
+_live_directories = []
+
+
+def _end_everything(signal_number, _frame):
+    for process in list(_live_processes):
+        if process.poll() is None:
+            process.kill()
+    for directory in list(_live_directories):
+        shutil.rmtree(directory, ignore_errors=True)
+    print("ended by signal", signal_number, file=sys.stderr)
+    os._exit(128 + signal_number)
+
+
+signal.signal(signal.SIGTERM, _end_everything)
+
+
+def _forget(things, thing):
+    if thing in things:
+        things.remove(thing)
+
+
+def _die_with_the_harness():
+    """Run in a child before exec: the kernel sends it SIGTERM when the
+    harness dies, SIGKILL included."""
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 NS_PER_MS = 1_000_000
 NS_PER_US = 1_000
@@ -59,16 +106,16 @@ def may_set_clock():
 
 
 def unprivileged(environment, command):
-    """The command run as the unprivileged user with exactly this environment."""
+    """The command run as the unprivileged user with exactly this environment.
+    A change of user clears the parent-death signal; setpriv sets it again."""
     if AS_ROOT:
-        switch = ["setpriv", f"--reuid={UNPRIVILEGED}", f"--regid={UNPRIVILEGED}",
-                  "--clear-groups"]
+        switch = [f"--reuid={UNPRIVILEGED}", f"--regid={UNPRIVILEGED}", "--clear-groups"]
     elif may_set_clock():
         raise RuntimeError("this user may set the clock: run the tests as root (they switch to "
                            "nobody) or as a user without CAP_SYS_TIME")
     else:
         switch = []
-    return (switch + ["env", "-i"]
+    return (["setpriv", *switch, "--pdeathsig", "SIGTERM", "env", "-i"]
             + [f"{key}={value}" for key, value in environment.items()] + list(command))
 
 
@@ -77,6 +124,17 @@ def hand_over(path):
     when the tests run as that user)."""
     if AS_ROOT:
         os.chown(path, UNPRIVILEGED, UNPRIVILEGED)
+
+
+def sanitizer_options(scratch):
+    """The sanitizer options of the test's environment for a sanitizer build,
+    with the suppressions of system libraries' leaks added."""
+    if not SANITIZER_RUNTIME:
+        return {}
+    options = dict(SANITIZER_OPTIONS)
+    suppressions = "suppressions=" + scratch.file("lsan-suppressions.txt")
+    options["LSAN_OPTIONS"] = ":".join(filter(None, [options.get("LSAN_OPTIONS"), suppressions]))
+    return options
 
 
 def wait_until(condition, timeout, interval=0.05):
@@ -99,7 +157,9 @@ class XServer:
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
              "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+            preexec_fn=_die_with_the_harness)
+        _live_processes.append(self.process)
         os.close(write_end)
         number = b""
         deadline = time.monotonic() + 15
@@ -118,6 +178,7 @@ class XServer:
 
     def stop(self):
         end_process(self.process)
+        _forget(_live_processes, self.process)
 
 
 @dataclass
@@ -173,11 +234,16 @@ class Scratch:
         if not PROGRAM or not SHIM or not WMCLOSE:
             raise RuntimeError("QUARNEL_E2E_PROGRAM, QUARNEL_E2E_SHIM and QUARNEL_E2E_WMCLOSE "
                                "must name the built program, clock library and wmclose")
-        self.path = tempfile.mkdtemp(prefix="quarnel-e2e-")
+        if SCRATCH_PARENT:
+            os.makedirs(SCRATCH_PARENT, mode=0o755, exist_ok=True)
+        self.path = tempfile.mkdtemp(prefix="quarnel-e2e-", dir=SCRATCH_PARENT)
+        _live_directories.append(self.path)
         os.chmod(self.path, 0o755)
         hand_over(self.path)
         self.copy(PROGRAM, "quarnel")
         self.copy(SHIM, "libquarnel_clockshim.so")
+        if SANITIZER_RUNTIME:
+            self.copy(LEAK_SUPPRESSIONS, "lsan-suppressions.txt")
         self.make_directory("runtime", 0o700)
         self.make_directory("bin")
 
@@ -214,6 +280,7 @@ class Scratch:
 
     def remove(self):
         shutil.rmtree(self.path, ignore_errors=True)
+        _forget(_live_directories, self.path)
 
 
 @dataclass
@@ -288,15 +355,18 @@ class Quarnel:
             "XDG_RUNTIME_DIR": scratch.file("runtime"),
             "LANG": "C.UTF-8",
             "QT_QPA_PLATFORM": "xcb",
-            "LD_PRELOAD": scratch.file("libquarnel_clockshim.so"),
+            "LD_PRELOAD": " ".join(filter(None, [SANITIZER_RUNTIME,
+                                                 scratch.file("libquarnel_clockshim.so")])),
             "QUARNEL_CLOCKSHIM_LOG": self.clock.path,
             "PATH": f"{scratch.file('bin')}:/usr/bin:/bin",
+            **sanitizer_options(scratch),
             **(extra_environment or {}),
         }
         with open(self.output_path, "ab") as output:
             self.process = subprocess.Popen(unprivileged(environment, [program]),
                                             cwd=directory or scratch.path, stdout=output,
                                             stderr=subprocess.STDOUT)
+        _live_processes.append(self.process)
         self.window = None
 
     def wait_for_window(self):
@@ -365,7 +435,36 @@ class Quarnel:
         self.xdotool("key", "--clearmodifiers", *keys)
 
     def type(self, text):
-        self.xdotool("type", "--delay", "30", text)
+        """Enters the text where the input focus is. xdotool types only the
+        characters of the keyboard map reliably: for any other it changes the
+        map on the fly, and the program may read the key with the old map. A
+        text with such characters is pasted from the clipboard instead."""
+        if text.isascii():
+            self.xdotool("type", "--delay", "30", text)
+            return
+        holder = self._hold_clipboard(text)
+        try:
+            if not wait_until(lambda: self._clipboard() == text, 5):
+                raise AssertionError("the clipboard could not be prepared")
+            self.key("ctrl+v")
+        finally:
+            self._release_clipboard(holder)
+
+    def _hold_clipboard(self, text):
+        """xclip holding the text as the clipboard's owner until released."""
+        holder = subprocess.Popen(
+            ["xclip", "-quiet", "-selection", "clipboard", "-i"], stdin=subprocess.PIPE,
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=self._x_environment(),
+            preexec_fn=_die_with_the_harness)
+        holder.stdin.write(text.encode())
+        holder.stdin.close()
+        return holder
+
+    @staticmethod
+    def _release_clipboard(holder):
+        if holder.poll() is None:
+            holder.terminate()
+        holder.wait(timeout=5)
 
     # --- reading ---
 
@@ -384,12 +483,8 @@ class Quarnel:
         noticed and tried again instead of reading an older text."""
         for _ in range(attempts):
             marker = f"quarnel-e2e-marker-{time.monotonic_ns()}"
-            holder = subprocess.Popen(
-                ["xclip", "-quiet", "-selection", "clipboard", "-i"], stdin=subprocess.PIPE,
-                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=self._x_environment())
+            holder = self._hold_clipboard(marker)
             try:
-                holder.stdin.write(marker.encode())
-                holder.stdin.close()
                 if not wait_until(lambda: self._clipboard() == marker, 5):
                     raise AssertionError("the clipboard could not be prepared")
                 copy()
@@ -397,9 +492,7 @@ class Quarnel:
                 copied = wait_until(
                     lambda: [c] if (c := self._clipboard()) not in (None, marker) else None, 1.0)
             finally:
-                if holder.poll() is None:
-                    holder.terminate()
-                holder.wait(timeout=5)
+                self._release_clipboard(holder)
             if copied:
                 return copied[0]
         raise AssertionError(f"{what} could not be copied")
@@ -420,6 +513,7 @@ class Quarnel:
 
     def stop(self):
         end_process(self.process)
+        _forget(_live_processes, self.process)
 
 
 def end_process(process):

@@ -50,5 +50,25 @@ TEST(IniEncodingTest, ReadsBytesThatAreNotUtf8AsWindows1252) {
     EXPECT_EQ(decodeIniText("ab\xC3"), "abÃ") << "a sequence cut short at the end";
 }
 
+// An editor may put the UTF-8 mark before 8-bit text; the mark does not make
+// the bytes after it UTF-8.
+TEST(IniEncodingTest, BytesAfterAUtf8MarkThatAreNotUtf8AreReadAsWindows1252) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\xEF\xBB\xBF"
+         "Service=f\xFCr",
+         "Service=für"},
+        {"\xEF\xBB\xBF"
+         "Clip0=\x80 \xC3\xBC",
+         "Clip0=€ Ã¼"},
+        {"\xEF\xBB\xBF"
+         "Clip0=\xC3\xBC",
+         "Clip0=ü"},
+        {"\xEF\xBB\xBF", ""},
+    };
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(decodeIniText(bytes), text) << bytes;
+    }
+}
+
 }  // namespace
 }  // namespace quarnel

@@ -4,9 +4,12 @@
 #include <gmock/gmock.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
 #include <QGuiApplication>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/ScratchSupport.h"
@@ -69,19 +72,83 @@ TEST_F(SettingsOnLinuxTest, WhatOneRunSavesTheNextRunLoads) {
     EXPECT_EQ(next.ListBox1->item(1)->text(), " \"73\"");
 }
 
-// A directory in the file's place cannot be replaced, not even by root.
-TEST_F(SettingsOnLinuxTest, AFileThatCannotBeWrittenIsNamedInFullAndTheWindowStaysOpen) {
-    fs::create_directory(directory / "Quarnel.ini");
+// A link into a directory that does not exist reads as a missing file, and
+// cannot be written, not even by root.
+TEST_F(SettingsOnLinuxTest, AFileThatCannotBeWrittenIsNamedInFullAndTheUserChooses) {
+    fs::create_symlink("gone/Quarnel.ini", directory / "Quarnel.ini");
     TTabbedForm& window = build();
     window.show();
+    const QString question = QString::fromStdString("In " + (directory / "Quarnel.ini").string() +
+                                                    " kann nicht geschrieben werden.");
 
     EXPECT_FALSE(window.close());
     EXPECT_TRUE(window.isVisible());
-    const std::string path = (directory / "Quarnel.ini").string();
-    EXPECT_THAT(errorBoxes, ElementsAre(QString::fromStdString("In " + path +
-                                                               " kann nicht geschrieben werden.")));
+    EXPECT_THAT(closeQuestions, ElementsAre(question));
+
+    closeWithoutSaving = true;
+    EXPECT_TRUE(window.close());
+    EXPECT_THAT(closeQuestions, ElementsAre(question, question));
     EXPECT_THAT(entries(directory), ElementsAre("Quarnel.ini"));
-    EXPECT_TRUE(fs::is_empty(directory / "Quarnel.ini"));
+    EXPECT_THAT(errorBoxes, ElementsAre());
+}
+
+// Root reads files whatever their permissions; these cannot be read by
+// anyone. Each is left exactly as it was, and the user is told.
+TEST_F(SettingsOnLinuxTest, AnExistingFileThatCannotBeReadIsLeftAsItWas) {
+    const fs::path file = directory / "Quarnel.ini";
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"larger than any settings file",
+         [&] {
+             std::ofstream(file) << "[Clips]\nNumOfClips=1\nClip0=precious\n";
+             fs::resize_file(file, 65 * 1024 * 1024);
+         }},
+        {"a directory", [&] { fs::create_directory(file); }},
+        {"a FIFO", [&] { ::mkfifo(file.c_str(), 0600); }},
+    };
+    for (const auto& [what, make] : cases) {
+        errorBoxes.clear();
+        unit = UnitState{};
+        make();
+        const fs::file_status before = fs::status(file);
+        const auto sizeBefore = fs::is_regular_file(before) ? fs::file_size(file) : 0;
+
+        TTabbedForm& window = build();
+        EXPECT_EQ(window.ListBox1->count(), 0) << what;
+        window.ListBox1->addItem("typed in this run");
+        window.show();
+        EXPECT_TRUE(window.close()) << what;
+
+        EXPECT_EQ(fs::status(file).type(), before.type()) << what;
+        if (fs::is_regular_file(before)) {
+            EXPECT_EQ(fs::file_size(file), sizeBefore) << what;
+        }
+        EXPECT_THAT(entries(directory), ElementsAre("Quarnel.ini")) << what;
+        EXPECT_THAT(errorBoxes,
+                    ElementsAre(QString::fromStdString(
+                        file.string() + " could not be read at start; it was left as it was.")))
+            << what;
+        form.reset();
+        fs::remove_all(file);
+    }
+}
+
+// A link the user made stays a link: the file it points to is replaced, in
+// its own directory; one that points nowhere is a first start.
+TEST_F(SettingsOnLinuxTest, ASettingsFileReachedThroughALinkStaysALink) {
+    fs::create_directory(directory / "kept");
+    fs::create_symlink("kept/Quarnel.ini", directory / "Quarnel.ini");
+    TTabbedForm& first = build();
+    EXPECT_EQ(first.ListBox1->count(), 0);
+    first.ListBox1->addItem("through the link");
+    ASSERT_TRUE(first.close());
+
+    EXPECT_TRUE(fs::is_symlink(directory / "Quarnel.ini"));
+    EXPECT_TRUE(fs::is_regular_file(directory / "kept" / "Quarnel.ini"));
+    form.reset();
+    unit = UnitState{};
+    TTabbedForm& next = build();
+    ASSERT_EQ(next.ListBox1->count(), 1);
+    EXPECT_EQ(next.ListBox1->item(0)->text(), "through the link");
 }
 
 }  // namespace

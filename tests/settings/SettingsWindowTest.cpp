@@ -10,6 +10,7 @@
 namespace quarnel::testing {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -178,11 +179,9 @@ TEST_F(SettingsWindowTest, VerboseIsOnForEveryNonZeroInteger) {
 
 TEST_F(SettingsWindowTest, TheClipCountDecidesHowManyItemsAreRead) {
     const std::pair<const char*, QStringList> cases[] = {
-        {"NumOfClips=3\nClip0=a\n", {"a", "", ""}},
-        {"NumOfClips=-1\nClip0=a\n", {}},
-        {"NumOfClips=1\nClip0=a\nClip1=b\n", {"a"}},
-        {"NumOfClips=abc\nClip0=a\n", {}},
-        {"Clip0=a\n", {}},
+        {"NumOfClips=3\nClip0=a\n", {"a"}}, {"NumOfClips=3\nClip1=b\n", {"", "b"}},
+        {"NumOfClips=-1\nClip0=a\n", {}},   {"NumOfClips=1\nClip0=a\nClip1=b\n", {"a"}},
+        {"NumOfClips=abc\nClip0=a\n", {}},  {"Clip0=a\n", {}},
     };
     for (const auto& [section, items] : cases) {
         givenSettingsFile(std::string("[Clips]\n") + section);
@@ -191,11 +190,36 @@ TEST_F(SettingsWindowTest, TheClipCountDecidesHowManyItemsAreRead) {
     }
 }
 
-TEST_F(SettingsWindowTest, AHandEditedHugeCountReadsTenThousandClipsAtMost) {
-    givenSettingsFile("[Clips]\nNumOfClips=2147483647\nClip9999=last\nClip10000=beyond\n");
+// The count reaches only as far as the clip keys behind it: a huge count
+// without keys costs nothing, and keys in another spelling of the number are
+// not the loader's.
+TEST_F(SettingsWindowTest, AHugeClipCountReadsOnlyAsFarAsTheClipKeysGo) {
+    const std::pair<const char*, QStringList> cases[] = {
+        {"NumOfClips=2147483647\n", {}},
+        {"NumOfClips=2147483647\nClip2=c\nClip0=a\n", {"a", "", "c"}},
+        {"NumOfClips=2\nClip5=beyond\nClip0=a\n", {"a"}},
+        {"NumOfClips=9\nclip1=b\nClip01=x\nClip+2=x\nClip 3=x\n", {"", "b"}},
+    };
+    for (const auto& [section, items] : cases) {
+        givenSettingsFile(std::string("[Clips]\n") + section);
+        build();
+        EXPECT_EQ(clips(), items) << section;
+    }
+}
+
+TEST_F(SettingsWindowTest, EveryClipOfALongListSurvivesALoadAndASave) {
+    constexpr int kClips = 100'000;
+    std::string file = "[Clips]\nNumOfClips=" + std::to_string(kClips) + "\n";
+    for (int i = 0; i < kClips; ++i) {
+        file += "Clip" + std::to_string(i) + "=c" + std::to_string(i) + "\n";
+    }
+    givenSettingsFile(file);
     TTabbedForm& window = build();
-    ASSERT_EQ(window.ListBox1->count(), 10'000);
-    EXPECT_EQ(window.ListBox1->item(9'999)->text(), "last");
+    ASSERT_EQ(window.ListBox1->count(), kClips);
+    EXPECT_EQ(window.ListBox1->item(kClips - 1)->text(), "c99999");
+    EXPECT_EQ(clipSection(), file) << "before the close";
+    closeAndReadBack();
+    EXPECT_EQ(clipSection(), file);
 }
 
 TEST_F(SettingsWindowTest, FiveClipsSavedAfterEightLeaveOnlyFiveKeys) {
@@ -232,10 +256,17 @@ struct RefreshCase {
 // the default is used, without a message.
 TEST_F(SettingsWindowTest, TheStoredRefreshPassesTheDigitsFilterOrFallsBackToTheDefault) {
     const RefreshCase cases[] = {
-        {"-250", "250", 250},         {"0", "0", 0},
-        {" 2 5 0 ms", "250", 250},    {"1000", "1000", 1000},
-        {"abc", "1000", 1000},        {"", "1000", 1000},
-        {"2147483648", "1000", 1000}, {"2147483647", "2147483647", 2147483647},
+        {"-250", "1000", 1000},
+        {" -1", "1000", 1000},
+        {"x-5", "1000", 1000},
+        {"5-", "5", 5},
+        {"0", "0", 0},
+        {" 2 5 0 ms", "250", 250},
+        {"1000", "1000", 1000},
+        {"abc", "1000", 1000},
+        {"", "1000", 1000},
+        {"2147483648", "1000", 1000},
+        {"2147483647", "2147483647", 2147483647},
     };
     for (const RefreshCase& c : cases) {
         givenSettingsFile(std::string("[Timing]\nRefresh=") + c.stored + "\n");
@@ -260,7 +291,9 @@ TEST_F(SettingsWindowTest, ConfirmingAnUnusableRefreshWhileRunningStillShowsTheE
     EXPECT_EQ(restart().Timer1.interval(), 1000);
 }
 
-TEST_F(SettingsWindowTest, AFailedSaveKeepsTheOldFileAndTheWindowOpen) {
+// The user is asked whether to stay and mend the cause or to close without
+// the settings; either way the old file is untouched.
+TEST_F(SettingsWindowTest, AFailedSaveKeepsTheOldFileAndLetsTheUserChoose) {
     const std::string old =
         "[Program]\r\nActiveTAB=3\r\n[Clips]\r\nNumOfClips=1\r\nClip0=keep me\r\n";
     givenSettingsFile(old);
@@ -268,16 +301,75 @@ TEST_F(SettingsWindowTest, AFailedSaveKeepsTheOldFileAndTheWindowOpen) {
     window.show();
     window.ListBox1->clear();
     os.refuseReplaceWith = "Permission denied";
+    const QString question =
+        QString::fromStdString("In " + settingsPath() + " kann nicht geschrieben werden.");
 
-    EXPECT_FALSE(window.close());
+    EXPECT_FALSE(window.close()) << "stay open";
     EXPECT_TRUE(window.isVisible());
-    EXPECT_THAT(errorBoxes, ElementsAre(QString::fromStdString("In " + settingsPath() +
-                                                               " kann nicht geschrieben werden.")));
+    EXPECT_THAT(closeQuestions, ElementsAre(question));
+    EXPECT_THAT(errorBoxes, ElementsAre());
     EXPECT_EQ(os.files[settingsPath()], old);
+
+    closeWithoutSaving = true;
+    EXPECT_TRUE(window.close()) << "close anyway";
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_THAT(closeQuestions, ElementsAre(question, question));
+    EXPECT_EQ(os.files[settingsPath()], old);
+}
+
+TEST_F(SettingsWindowTest, AfterStayingOpenTheNextCloseCanSave) {
+    TTabbedForm& window = build();
+    window.show();
+    os.refuseReplaceWith = "No space left on device";
+    EXPECT_FALSE(window.close());
 
     os.refuseReplaceWith.reset();
     EXPECT_THAT(closeAndReadBack(), HasSubstr("NumOfClips=0\n"));
     EXPECT_FALSE(window.isVisible());
+}
+
+class RefusingLaunchPlatform : public RecordingPlatform {
+  public:
+    void launchProgram(const std::string&, const std::string&) override {
+        throw std::runtime_error("The program parameters leave a quote open: 'open");
+    }
+};
+
+// A failure of the keepers is not lost behind the question about the save.
+TEST_F(SettingsWindowTest, WhenKeepersAndSaveBothFailBothAreShown) {
+    RefusingLaunchPlatform refusing;
+    setPlatform(refusing);
+    refusing.files[settingsPath()] = "[Program]\nActive=1\n[Setup]\nProgram=/opt/keeper\n";
+    TTabbedForm& window = build();
+    window.show();
+    refusing.refuseReplaceWith = "Read-only file system";
+    closeWithoutSaving = true;
+
+    EXPECT_TRUE(window.close());
+    EXPECT_THAT(errorBoxes, ElementsAre("The program parameters leave a quote open: 'open."));
+    EXPECT_THAT(closeQuestions, ElementsAre(QString::fromStdString(
+                                    "In " + settingsPath() + " kann nicht geschrieben werden.")));
+}
+
+// A file that exists but cannot be read may hold everything the user wrote:
+// the run starts with the defaults and leaves the file alone at close.
+TEST_F(SettingsWindowTest, AFileThatCouldNotBeReadIsNeverOverwritten) {
+    os.files[settingsPath()] = "[Clips]\nNumOfClips=1\nClip0=precious\n";
+    os.unreadableFiles.insert(settingsPath());
+    TTabbedForm& window = build();
+    EXPECT_THAT(clips(), ElementsAre());
+    window.ListBox1->addItem("typed in this run");
+    window.show();
+
+    EXPECT_TRUE(window.close());
+    EXPECT_THAT(os.calls, Not(Contains(HasSubstr("replaceFile"))));
+    EXPECT_EQ(os.files[settingsPath()], "[Clips]\nNumOfClips=1\nClip0=precious\n");
+    EXPECT_THAT(errorBoxes,
+                ElementsAre(QString::fromStdString(
+                    settingsPath() + " could not be read at start; it was left as it was.")));
+    window.show();
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(errorBoxes.size(), 1) << "said once";
 }
 
 TEST_F(SettingsWindowTest, TextsComeBackExactlyAsTheyWereWritten) {
@@ -298,6 +390,25 @@ TEST_F(SettingsWindowTest, TextsComeBackExactlyAsTheyWereWritten) {
     EXPECT_EQ(next.edProgFilePath->text(), "\"C:\\Program Files\\Sync\\sync.exe\"");
     EXPECT_EQ(next.edProgParams->text(), "-server=\"ptb.de\" ");
     EXPECT_EQ(clips(), written);
+}
+
+// A carriage return at the end of a value (a CR LF file edited with a stray
+// CR, or one left at the end of the file) costs no other character.
+TEST_F(SettingsWindowTest, AValueEndingInACarriageReturnKeepsItsOtherCharacters) {
+    const std::pair<std::string, QString> cases[] = {
+        {"Clip0=CQ DX\r\r\n", "CQ DX\r"}, {"Clip0=CQ DX\r\n", "CQ DX"},
+        {"Clip0=CQ DX\r", "CQ DX"},       {"Clip0=CQ\rDX\r\r\n", "CQ\rDX\r"},
+        {"Clip0=\r\r\n", "\r"},
+    };
+    for (const auto& [line, loaded] : cases) {
+        givenSettingsFile("[Clips]\r\nNumOfClips=1\r\n" + line);
+        build();
+        EXPECT_EQ(clips(), QStringList(loaded)) << line;
+        closeAndReadBack();
+        QString saved = loaded;
+        saved.replace('\r', ' ');
+        EXPECT_EQ(restart().ListBox1->item(0)->text(), saved) << line;
+    }
 }
 
 TEST_F(SettingsWindowTest, FilesWrittenByTheWindowsProfileFunctionsAreRead) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ class RecordingPlatform : public Platform {
     std::map<std::string, std::vector<ProcessId>> processes;  // file name -> ids
     std::map<std::string, FileVersion> versions;              // path -> version
     std::map<std::string, std::string> files;                 // path -> contents
+    std::set<std::string> unreadableFiles;                    // exist, cannot be read
     Refusal refuseReplaceWith;
     std::string workingDirectory = "/home/op";
     // Where the program's files are, when not in the current directory (as an
@@ -89,10 +91,17 @@ class RecordingPlatform : public Platform {
 
     std::optional<std::string> readFile(const std::string& path) override {
         const auto found = files.find(path);
+        if (unreadableFiles.contains(path)) {
+            return std::nullopt;
+        }
         if (found == files.end()) {
             return std::nullopt;
         }
         return found->second;
+    }
+
+    bool fileIsMissing(const std::string& path) override {
+        return !files.contains(path) && !unreadableFiles.contains(path);
     }
 
     Refusal replaceFile(const std::string& path, const std::string& contents) override {

@@ -62,7 +62,9 @@ inline std::string withNewlines(const std::string& text) {
 }
 
 // Builds the real window on the double with a fresh unit state, a German
-// locale (decimal comma) and error boxes recorded instead of shown.
+// locale (decimal comma) and error boxes recorded instead of shown. The
+// question after a failed save is recorded too and answered with
+// `closeWithoutSaving` (stay open unless a test says otherwise).
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -70,12 +72,17 @@ class WindowTest : public ::testing::Test {
         setPlatform(os);
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         setErrorBoxHandler([this](const QString& text) { errorBoxes.append(text); });
+        setCloseQuestionHandler([this](const QString& text) {
+            closeQuestions.append(text);
+            return closeWithoutSaving;
+        });
         qtWarnings().clear();
     }
 
     void TearDown() override {
         form.reset();
         setErrorBoxHandler({});
+        setCloseQuestionHandler({});
         EXPECT_EQ(qtWarnings().filter(QStringLiteral("QObject::connect")).join('\n'), QString());
     }
 
@@ -94,6 +101,8 @@ class WindowTest : public ::testing::Test {
 
     RecordingPlatform os;
     QStringList errorBoxes;
+    QStringList closeQuestions;
+    bool closeWithoutSaving = false;
     std::unique_ptr<TTabbedForm> form;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/linux/DetachedSpawn.h"
 
+#include "platform/linux/LaunchEnvironment.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -25,7 +27,7 @@ bool isExecutableFile(const std::string& path) {
 
 // Runs in the grandchild, between fork and exec, where only async-signal-safe
 // calls are allowed: everything it uses was prepared before the first fork.
-[[noreturn]] void execDetached(const char* path, char* const argv[]) {
+[[noreturn]] void execDetached(const char* path, char* const argv[], char* const envp[]) {
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -36,13 +38,24 @@ bool isExecutableFile(const std::string& path) {
     }
     ::close_range(3, ~0U, 0);
 
-    ::execv(path, argv);
+    ::execve(path, argv, envp);
     ::_exit(127);
 }
 
 void reap(pid_t child) {
     while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
     }
+}
+
+// C strings of a list of texts, ended by a null pointer, as exec takes them.
+std::vector<char*> pointersTo(const std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    pointers.reserve(texts.size() + 1);
+    for (const std::string& text : texts) {
+        pointers.push_back(const_cast<char*>(text.c_str()));
+    }
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 }  // namespace
@@ -83,12 +96,9 @@ void spawnDetached(const std::vector<std::string>& arguments) {
     if (!executable) {
         return;
     }
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 1);
-    for (const std::string& argument : arguments) {
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
+    std::vector<char*> argv = pointersTo(arguments);
+    const std::vector<std::string> environment = launchEnvironment(currentEnvironment());
+    std::vector<char*> envp = pointersTo(environment);
 
     const pid_t middle = ::fork();
     if (middle < 0) {
@@ -99,7 +109,7 @@ void spawnDetached(const std::vector<std::string>& arguments) {
         // _Fork runs no fork handlers: the middle process is the copy of a
         // possibly multi-threaded program, whose locks may be held forever.
         if (::_Fork() == 0) {
-            execDetached(executable->c_str(), argv.data());
+            execDetached(executable->c_str(), argv.data(), envp.data());
         }
         ::_exit(0);
     }

@@ -15,7 +15,8 @@ std::optional<std::string> findExecutable(const std::string& program);
 // its argument list, and returns at once. The program runs detached: in a
 // session of its own, without our terminal as its input, without our open
 // files but its output and error, and as no child of ours, so it never waits
-// to be reaped. A program that cannot be found or started is not reported.
+// to be reaped. It gets our environment without the variables that are ours
+// alone (see LaunchEnvironment). A program that cannot be found or started is not reported.
 void spawnDetached(const std::vector<std::string>& arguments);
 
 }  // namespace quarnel

@@ -33,6 +33,50 @@ mode_t modeForReplacing(const std::string& path) {
     return 0666 & ~currentUmask();
 }
 
+std::string directoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a save replaces: `path`, or where its chain of symbolic links ends
+// (which need not exist yet), so that a link the user made stays a link.
+std::optional<std::string> fileBehindLinks(const std::string& path) {
+    constexpr int kMostLinks = 40;  // as the kernel follows them
+    std::string current = path;
+    for (int followed = 0; followed <= kMostLinks; ++followed) {
+        struct stat status {};
+        if (::lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return current;
+        }
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(current.c_str(), target, sizeof target);
+        if (length < 0 || static_cast<std::size_t>(length) == sizeof target) {
+            errno = length < 0 ? errno : ENAMETOOLONG;
+            return std::nullopt;
+        }
+        const std::string next(target, static_cast<std::size_t>(length));
+        current = next.starts_with('/') ? next : directoryOf(current) + "/" + next;
+    }
+    errno = ELOOP;
+    return std::nullopt;
+}
+
+// A rename reaches the disk with its directory; a file system that cannot
+// sync a directory (EINVAL) keeps its entries in order by itself.
+Refusal syncDirectory(const std::string& directory) {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return systemReason();
+    }
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const Refusal refusal = synced ? Refusal() : Refusal(systemReason());
+    ::close(fd);
+    return refusal;
+}
+
 bool writeAll(int fd, const std::string& contents) {
     const char* data = contents.data();
     std::size_t left = contents.size();
@@ -103,21 +147,31 @@ std::optional<std::string> LinuxPlatform::readFile(const std::string& path) {
     return contents;
 }
 
-// The new contents go to a temporary file in the same directory, reach the
-// disk, and then take the old file's name in one rename. The settings folder
-// under ~/.config is made on the first save; elsewhere a missing folder is
-// refused, so that a working folder deleted meanwhile is not made again.
+bool LinuxPlatform::fileIsMissing(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
+// The new contents go to a temporary file in the replaced file's directory,
+// reach the disk, and then take the old file's name in one rename, which in
+// turn reaches the disk with the directory. The settings folder under
+// ~/.config is made on the first save; elsewhere a missing folder is refused,
+// so that a working folder deleted meanwhile is not made again.
 Refusal LinuxPlatform::replaceFile(const std::string& path, const std::string& contents) {
     if (isInConfigurationFolder(path)) {
         makeMissingFolders(path);
     }
-    std::string temporary = path + ".XXXXXX";
+    const std::optional<std::string> replaced = fileBehindLinks(path);
+    if (!replaced) {
+        return systemReason();
+    }
+    std::string temporary = *replaced + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
         return systemReason();
     }
     // mkstemp makes the file private to the user.
-    ::fchmod(fd, modeForReplacing(path));
+    ::fchmod(fd, modeForReplacing(*replaced));
 
     const bool written = writeAll(fd, contents) && ::fsync(fd) == 0;
     const std::string writeReason = written ? std::string() : systemReason();
@@ -127,12 +181,12 @@ Refusal LinuxPlatform::replaceFile(const std::string& path, const std::string& c
         ::unlink(temporary.c_str());
         return reason;
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (std::rename(temporary.c_str(), replaced->c_str()) != 0) {
         const std::string reason = systemReason();
         ::unlink(temporary.c_str());
         return reason;
     }
-    return std::nullopt;
+    return syncDirectory(directoryOf(*replaced));
 }
 
 }  // namespace quarnel

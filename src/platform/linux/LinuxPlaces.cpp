@@ -25,6 +25,13 @@ bool exists(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0;
 }
 
+// Any directory entry, also a link that points nowhere or something that is
+// not a file: the user put it there, so it is the one the user means.
+bool hasEntry(const std::string& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
@@ -55,7 +62,7 @@ std::optional<std::string> runningProgramPath() {
 
 std::string LinuxPlatform::settingsFile(const std::string& fileName) {
     const std::string portable = fileInDirectory(currentDirectory(), fileName);
-    if (exists(portable)) {
+    if (hasEntry(portable)) {
         return portable;
     }
     const std::optional<std::string> configuration = configurationFolder();

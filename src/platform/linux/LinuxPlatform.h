@@ -1,6 +1,9 @@
 #pragma once
 
+#include <map>
+
 #include "platform/Platform.h"
+#include "platform/linux/ProcessHandle.h"
 #include "platform/linux/TimeService.h"
 
 namespace quarnel {
@@ -31,10 +34,13 @@ class LinuxPlatform final : public Platform {
     std::string helpPage(const std::string& fileName) override;
     std::string programFile(const std::string& fileName) override;
     std::optional<std::string> readFile(const std::string& path) override;
+    bool fileIsMissing(const std::string& path) override;
     Refusal replaceFile(const std::string& path, const std::string& contents) override;
 
   private:
     TimeService* timeService_;
+    // The processes the last search found, held until they are terminated.
+    std::map<ProcessId, ProcessHandle> m_listedProcesses;
 };
 
 }  // namespace quarnel

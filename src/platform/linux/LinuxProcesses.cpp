@@ -1,6 +1,6 @@
 #include <dirent.h>
-#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -14,34 +14,26 @@
 namespace quarnel {
 namespace {
 
-// The first bytes of a /proc file: enough for a command name or the first
-// argument of a command line.
-std::string readStart(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return {};
-    }
-    char buffer[PATH_MAX];
-    const ssize_t length = ::read(fd, buffer, sizeof buffer);
-    ::close(fd);
-    return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
+std::string processDirectory(ProcessId id) {
+    return "/proc/" + std::to_string(id);
 }
 
-std::optional<std::string> readLink(const std::string& path) {
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer);
+// The file name of the executable a process runs, or nothing when its link
+// cannot be read: another user's process seen without privileges, a kernel
+// thread, a process that has ended. Such a process is never matched.
+std::optional<std::string> executableOf(ProcessId id) {
+    const std::string link = processDirectory(id) + "/exe";
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
     if (length < 0) {
         return std::nullopt;
     }
-    return std::string(buffer, static_cast<std::size_t>(length));
-}
-
-std::string fileNameOfProcess(const std::string& processDirectory) {
-    if (const std::optional<std::string> target = readLink(processDirectory + "/exe")) {
-        return executableFileName(*target);
-    }
-    return commandFileName(readStart(processDirectory + "/comm"),
-                           readStart(processDirectory + "/cmdline"));
+    const std::string_view text(target, static_cast<std::size_t>(length));
+    // The link leads to the running file itself, deleted or not.
+    struct stat file {};
+    const bool deleted =
+        text.ends_with(kDeletedMark) && ::stat(link.c_str(), &file) == 0 && file.st_nlink == 0;
+    return executableFileName(text, deleted);
 }
 
 std::optional<ProcessId> processIdOf(const char* entryName) {
@@ -64,7 +56,9 @@ std::vector<RunningProcess> runningProcesses() {
     }
     while (const dirent* entry = ::readdir(proc.get())) {
         if (const std::optional<ProcessId> id = processIdOf(entry->d_name)) {
-            running.push_back({*id, fileNameOfProcess(std::string("/proc/") + entry->d_name)});
+            if (std::optional<std::string> fileName = executableOf(*id)) {
+                running.push_back({*id, std::move(*fileName)});
+            }
         }
     }
     return running;
@@ -72,13 +66,51 @@ std::vector<RunningProcess> runningProcesses() {
 
 }  // namespace
 
+// Each match is held through a process descriptor until it is terminated, so
+// that the signal cannot reach a process that took over the id meanwhile. The
+// executable is checked again once the descriptor is open: the id may have
+// passed to another process between the listing and the opening.
 std::vector<ProcessId> LinuxPlatform::findProcessesByFileName(const std::string& fileName) {
-    return processesOfProgram(runningProcesses(), fileName, static_cast<ProcessId>(::getpid()));
+    m_listedProcesses.clear();
+    std::vector<ProcessId> found;
+    for (const ProcessId id :
+         processesOfProgram(runningProcesses(), fileName, static_cast<ProcessId>(::getpid()))) {
+        const std::optional<pid_t> target = signalTarget(id);
+        if (!target) {
+            continue;
+        }
+        ProcessHandle handle(*target);
+        if (handle.unsupported()) {
+            found.push_back(id);
+            continue;
+        }
+        if (handle.holds() && executableOf(id) == fileName && handle.alive()) {
+            found.push_back(id);
+            m_listedProcesses.emplace(id, std::move(handle));
+        }
+    }
+    return found;
 }
 
+// A listed process that has ended since is not replaced by another: its
+// descriptor reaches nobody. Only a kernel without process descriptors is
+// signalled by id.
 void LinuxPlatform::terminateProcess(ProcessId id) {
-    if (const std::optional<pid_t> target = signalTarget(id)) {
+    const auto listed = m_listedProcesses.find(id);
+    if (listed != m_listedProcesses.end()) {
+        listed->second.signal(SIGTERM);
+        m_listedProcesses.erase(listed);
+        return;
+    }
+    const std::optional<pid_t> target = signalTarget(id);
+    if (!target) {
+        return;
+    }
+    const ProcessHandle handle(*target);
+    if (handle.unsupported()) {
         ::kill(*target, SIGTERM);
+    } else {
+        handle.signal(SIGTERM);
     }
 }
 

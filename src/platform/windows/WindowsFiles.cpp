@@ -80,6 +80,14 @@ std::optional<std::string> WindowsPlatform::readFile(const std::string& path) {
     return contents;
 }
 
+bool WindowsPlatform::fileIsMissing(const std::string& path) {
+    if (GetFileAttributesW(toUtf16(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 // The new contents go to a temporary file in the same directory and reach the
 // disk; then one rename puts it over the old file, so the name always holds
 // either the old or the new contents in full. (ReplaceFileW is not used: under

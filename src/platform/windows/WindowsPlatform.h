@@ -23,6 +23,7 @@ class WindowsPlatform final : public Platform {
 
     std::string currentDirectory() override;
     std::optional<std::string> readFile(const std::string& path) override;
+    bool fileIsMissing(const std::string& path) override;
     Refusal replaceFile(const std::string& path, const std::string& contents) override;
 };
 

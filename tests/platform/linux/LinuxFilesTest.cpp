@@ -143,6 +143,87 @@ TEST_F(LinuxFilesTest, WhatCannotBeReadReadsAsNothing) {
     EXPECT_FALSE(system.readFile(endless)) << "a device";
 }
 
+struct LinkCase {
+    const char* what;
+    const char* link;    // the link's text
+    const char* target;  // the file it ends in, from the test's directory
+};
+
+class LinuxFilesLinkTest : public LinuxFilesTest, public ::testing::WithParamInterface<LinkCase> {};
+
+// A link the user made to keep the file elsewhere stays a link: the file it
+// ends in is replaced, in that file's directory, and keeps its permissions.
+TEST_P(LinuxFilesLinkTest, AReplaceThroughALinkReplacesTheFileItPointsTo) {
+    const LinkCase& c = GetParam();
+    fs::create_directories(directory / "elsewhere" / "deeper");
+    fs::create_symlink("elsewhere/deeper", directory / "hop");
+    fs::create_symlink("actual.ini", directory / "second");
+    const fs::path target = directory / c.target;
+    std::ofstream(target) << "old";
+    ::chmod(target.c_str(), 0640);
+    const fs::path link = directory / "Quarnel.ini";
+    fs::create_symlink(c.link, link);
+
+    ASSERT_EQ(system.replaceFile(link, "new"), std::nullopt) << c.what;
+
+    EXPECT_TRUE(fs::is_symlink(link)) << c.what;
+    EXPECT_EQ(fs::read_symlink(link), c.link) << c.what;
+    EXPECT_EQ(system.readFile(target), "new") << c.what;
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640)) << c.what;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(directory)) {
+        EXPECT_EQ(entry.path().filename().string().find(".ini."), std::string::npos)
+            << "a temporary was left: " << entry.path() << " " << c.what;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LinuxFilesLinkTest,
+    ::testing::Values(
+        LinkCase{"relative", "elsewhere/deeper/settings.ini", "elsewhere/deeper/settings.ini"},
+        LinkCase{"through a linked directory", "hop/settings.ini", "elsewhere/deeper/settings.ini"},
+        LinkCase{"to a link in the same directory", "second", "actual.ini"}));
+
+TEST_F(LinuxFilesTest, AnAbsoluteLinkAndALinkThatPointsNowhereAreFollowed) {
+    const fs::path absolute = directory / "absolute.ini";
+    fs::create_symlink(directory / "real.ini", absolute);
+    const fs::path dangling = directory / "dangling.ini";
+    fs::create_symlink("later.ini", dangling);
+
+    EXPECT_TRUE(system.fileIsMissing(dangling)) << "a link that points nowhere is missing";
+    ASSERT_EQ(system.replaceFile(absolute, "a"), std::nullopt);
+    ASSERT_EQ(system.replaceFile(dangling, "d"), std::nullopt);
+
+    EXPECT_TRUE(fs::is_symlink(absolute));
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_EQ(system.readFile(directory / "real.ini"), "a");
+    EXPECT_EQ(system.readFile(directory / "later.ini"), "d");
+}
+
+TEST_F(LinuxFilesTest, ALoopOfLinksIsRefused) {
+    fs::create_symlink("b", directory / "a");
+    fs::create_symlink("a", directory / "b");
+    EXPECT_EQ(system.replaceFile(directory / "a", "x"), "Too many levels of symbolic links");
+    EXPECT_TRUE(fs::is_symlink(directory / "a"));
+}
+
+TEST_F(LinuxFilesTest, OnlyNothingAtAllIsMissing) {
+    std::ofstream(directory / "plain") << "plain";
+    const fs::path unreadable = directory / "unreadable";
+    std::ofstream(unreadable) << "x";
+    ::chmod(unreadable.c_str(), 0);
+    const std::pair<fs::path, bool> cases[] = {
+        {directory / "absent", true},
+        {directory / "absent" / "deeper", true},
+        {directory / "plain" / "below a file", true},
+        {directory / "plain", false},
+        {unreadable, false},
+        {directory, false},
+    };
+    for (const auto& [path, missing] : cases) {
+        EXPECT_EQ(system.fileIsMissing(path), missing) << path;
+    }
+}
+
 TEST_F(LinuxFilesTest, ReadsEveryByte) {
     const std::string bytes = std::string("\xFF\xFE\0\r\n", 5) + std::string(200'000, 'x');
     std::ofstream(directory / "bytes", std::ios::binary) << bytes;

@@ -71,6 +71,50 @@ TEST_F(LinuxLaunchTest, LaunchesDetachedWithParametersSplitLikeAShellLine) {
     EXPECT_FALSE(fs::exists(trap));
 }
 
+// Sets environment variables for the code under test and takes them away.
+class ScopedVariables {
+  public:
+    explicit ScopedVariables(std::vector<std::pair<std::string, std::string>> variables)
+        : m_variables(std::move(variables)) {
+        for (const auto& [name, value] : m_variables) {
+            ::setenv(name.c_str(), value.c_str(), 1);
+        }
+    }
+    ~ScopedVariables() {
+        for (const auto& [name, value] : m_variables) {
+            ::unsetenv(name.c_str());
+        }
+    }
+    ScopedVariables(const ScopedVariables&) = delete;
+    ScopedVariables& operator=(const ScopedVariables&) = delete;
+
+  private:
+    std::vector<std::pair<std::string, std::string>> m_variables;
+};
+
+// What was loaded into Quarnel (a preloaded library, a library path) must not
+// be loaded into the time keeper. The values name nothing that exists, so
+// that nothing is loaded into the test's own programs either.
+TEST_F(LinuxLaunchTest, TheLaunchedProgramGetsOurEnvironmentWithoutTheLoadersVariables) {
+    const std::string program = scratch.file("keeper");
+    writeExecutable(program,
+                    "#!/bin/sh\nenv > '" + program + ".env'\n: > '" + program + ".done'\n");
+    const ScopedVariables variables({{"LD_LIBRARY_PATH", scratch.file("no-libraries")},
+                                     {"LD_AUDIT", ""},
+                                     {"QUARNEL_E2E_TRIAL", "1"},
+                                     {"QUARNEL_ANY_SETTING", ""},
+                                     {"KEEPER_SETTING", "kept"}});
+    system.launchProgram(program, "");
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(program + ".done"); }));
+
+    const std::string environment = readWhole(program + ".env");
+    EXPECT_THAT(environment, ::testing::HasSubstr("KEEPER_SETTING=kept\n"));
+    EXPECT_THAT(environment, ::testing::HasSubstr("PATH="));
+    for (const char* name : {"LD_LIBRARY_PATH=", "LD_AUDIT=", "QUARNEL_"}) {
+        EXPECT_THAT(environment, ::testing::Not(::testing::HasSubstr(name))) << name;
+    }
+}
+
 TEST_F(LinuxLaunchTest, ABareProgramNameIsFoundOnThePath) {
     recorder("keeper");
     const ScopedSearchPath path(scratch.path().string());

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <random>
 
+#include "info/ElfVersionNote.h"
 #include "platform/linux/LinuxPlatform.h"
 
 namespace quarnel {
@@ -270,6 +271,103 @@ TEST_F(LinuxVersionTest, SizesThatPointOutsideTheFileGiveNoVersion) {
         writer.put(damaged, damage.offset, damage.value, damage.width);
         EXPECT_EQ(system.readFileVersion(write("image", damaged)), std::nullopt) << damage.what;
     }
+}
+
+// A 64-bit little-endian image with one PT_NOTE program header for each of
+// `segments`, in that order, each segment's bytes behind the table.
+std::string elfImageWithNoteSegments(const std::vector<std::string>& segments) {
+    const ImageWriter writer(true);
+    std::string image =
+        "\x7f"
+        "ELF\x02\x01\x01";
+    image.resize(64, '\0');
+    writer.put(image, 32, 64, 8);               // e_phoff
+    writer.put(image, 54, 56, 2);               // e_phentsize
+    writer.put(image, 56, segments.size(), 2);  // e_phnum
+    std::size_t offset = 64 + 56 * segments.size();
+    image.resize(offset, '\0');
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const std::size_t entry = 64 + 56 * i;
+        writer.put(image, entry, 4, 4);
+        writer.put(image, entry + 8, offset, 8);
+        writer.put(image, entry + 32, segments[i].size(), 8);
+        writer.put(image, entry + 48, 4, 8);
+        offset += segments[i].size();
+    }
+    for (const std::string& segment : segments) {
+        image += segment;
+    }
+    return image;
+}
+
+// Reading stops at a fixed amount of notes, whatever the file claims, so a
+// crafted file cannot hold up the start: a version note behind that amount is
+// not looked for.
+TEST_F(LinuxVersionTest, NotesBeyondTheReadingLimitsAreNotLookedThrough) {
+    const ElfShape shape;
+    const std::string version =
+        ImageWriter(true).notes(notesWithVersion(shape, kFixtureVersion), 4);
+    const std::string junk = ImageWriter(true).notes({{std::string("GNU\0", 4), 3, "abcd"}}, 4);
+    const std::string megabyte(kMostNoteBytes, '\0');
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> segments;
+        std::optional<FileVersion> expected;
+    };
+    std::vector<std::string> manySegments(kMostNoteSegments, junk);
+    manySegments.push_back(version);
+    std::vector<std::string> fewSegments(kMostNoteSegments - 1, junk);
+    fewSegments.push_back(version);
+    const Case cases[] = {
+        {"after as many segments as are read", manySegments, std::nullopt},
+        {"in the last segment that is read", fewSegments, kFixtureVersion},
+        {"after all the note bytes that are read", {megabyte, version}, std::nullopt},
+        {"after a segment too large to read", {megabyte + "x", version}, kFixtureVersion},
+        {"filling the note bytes exactly",
+         {std::string(kMostNoteBytes - version.size(), '\0'), version},
+         kFixtureVersion},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(system.readFileVersion(write("image", elfImageWithNoteSegments(c.segments))),
+                  c.expected)
+            << c.what;
+    }
+}
+
+// The file of an audit: 65,535 program headers, each naming the same note
+// segment of almost 1 MiB, held up the start for minutes.
+TEST_F(LinuxVersionTest, AProgramHeaderTableLargerThanAnyProgramsIsNotRead) {
+    std::vector<std::string> segments(65'535);
+    segments.front() = std::string(kMostNoteBytes - 1, '\0');
+    std::string image = elfImageWithNoteSegments(segments);
+    const ImageWriter writer(true);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        writer.put(image, 64 + 56 * i + 8, 64 + 56 * segments.size(), 8);
+        writer.put(image, 64 + 56 * i + 32, segments.front().size(), 8);
+    }
+    EXPECT_EQ(system.readFileVersion(write("image", image)), std::nullopt);
+
+    // Also with a table as large as may be read, every header naming the
+    // largest note segment: the reader asks for little more than the limits.
+    const std::size_t headers = kLargestProgramHeaderTable / 56;
+    image = elfImageWithNoteSegments(std::vector<std::string>(headers));
+    image += std::string(kMostNoteBytes, '\0');
+    for (std::size_t i = 0; i < headers; ++i) {
+        writer.put(image, 64 + 56 * i + 8, 64 + 56 * headers, 8);
+        writer.put(image, 64 + 56 * i + 32, kMostNoteBytes / 2, 8);
+    }
+    std::uint64_t requested = 0;
+    const auto version = readElfVersionNote(
+        [&](std::uint64_t offset, std::uint64_t size) -> std::optional<std::string> {
+            requested += size;
+            if (offset > image.size() || size > image.size() - offset) {
+                return std::nullopt;
+            }
+            return image.substr(offset, size);
+        });
+    EXPECT_EQ(version, std::nullopt);
+    EXPECT_LE(requested, 64 + kLargestProgramHeaderTable + kMostNoteBytes);
 }
 
 }  // namespace
