@@ -78,7 +78,8 @@ class SettingsWindowTest : public WindowTest {
     std::string clipSection() {
         const std::string file = withNewlines(os.files[settingsPath()]);
         const std::size_t start = file.find("[Clips]");
-        return file.substr(start, file.find("\n[", start) + 1 - start);
+        const std::size_t next = file.find("\n[", start);
+        return file.substr(start, next == std::string::npos ? next : next + 1 - start);
     }
 };
 
