@@ -63,7 +63,7 @@ package_lane() {
 # Multi-config generators (Visual Studio, Ninja Multi-Config) keep their
 # generated headers per configuration: the program must build with one too.
 multi_config_lane() {
-    cmake -S . -B build/multi-config -G "Ninja Multi-Config" -DQUARNEL_WARNINGS_AS_ERRORS=ON \
+    cmake -S . -B build/multi-config -G "Ninja Multi-Config" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
         -DBUILD_TESTING=OFF >/dev/null &&
         cmake --build build/multi-config --config Debug --target quarnel -j"$jobs"
 }

@@ -76,12 +76,7 @@ WINEPATH="Z:$(echo "$qt/bin" | tr / '\\')"
 export WINEPATH
 
 step "Windows cross build (MinGW-w64, Qt for Windows) in $build"
-cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" \
-    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DCMAKE_BUILD_TYPE=Release \
-    -DQUARNEL_WARNINGS_AS_ERRORS=ON >/dev/null
+(cd "$root" && QUARNEL_WINDOWS_QT="$qt" cmake --preset windows-cross -B "$build" >/dev/null)
 cmake --build "$build" -j "$jobs"
 
 step "Quarnel.exe folder and zip"

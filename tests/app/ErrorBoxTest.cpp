@@ -8,17 +8,19 @@
 
 #include "support/WindowFixture.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quarnel::testing {
 namespace {
 
 TEST(ErrorBoxTextTest, AddsAFullStopAfterACharacterAboveThePoint) {
-    EXPECT_EQ(errorBoxText("'' ist kein gültiger Integerwert"),
-              "'' ist kein gültiger Integerwert.");
-    EXPECT_EQ(errorBoxText("Code 42"), "Code 42.");
-    EXPECT_EQ(errorBoxText("Done."), "Done.");
-    EXPECT_EQ(errorBoxText("Really!"), "Really!");  // "!" comes before "."
-    EXPECT_EQ(errorBoxText("Übermaß"), "Übermaß.");
-    EXPECT_EQ(errorBoxText(""), "");
+    EXPECT_EQ(errorBoxText(u"'' ist kein gültiger Integerwert"_s),
+              u"'' ist kein gültiger Integerwert."_s);
+    EXPECT_EQ(errorBoxText(u"Code 42"_s), u"Code 42."_s);
+    EXPECT_EQ(errorBoxText(u"Done."_s), u"Done."_s);
+    EXPECT_EQ(errorBoxText(u"Really!"_s), u"Really!"_s);  // u"!"_s comes before u"."_s
+    EXPECT_EQ(errorBoxText(u"Übermaß"_s), u"Übermaß."_s);
+    EXPECT_EQ(errorBoxText(u""_s), u""_s);
 }
 
 // The last resort: an exception that leaves an event handler reaches the
@@ -43,7 +45,7 @@ TEST_F(WindowTest, AnExceptionFromAnEventHandlerIsShownAndTheWindowRunsOn) {
     QEvent second(static_cast<QEvent::Type>(QEvent::User + 1));
     QApplication::sendEvent(&thrower, &second);
 
-    EXPECT_EQ(errorBoxes, QStringList({"Kaputt.", ""}));
+    EXPECT_EQ(errorBoxes, QStringList({u"Kaputt."_s, u""_s}));
 }
 
 // The window's handlers show their own errors: none crosses the toolkit's
@@ -55,8 +57,8 @@ TEST_F(WindowTest, AHandlersErrorIsShownBeforeItLeavesTheHandler) {
     os.refuseSetWith = "Operation not permitted";
     EXPECT_NO_THROW(window.btnAcceptTimeShiftClick());
 
-    EXPECT_EQ(errorBoxes, QStringList({"The shift cannot go beyond 100 days either way.",
-                                       "The clock could not be set: Operation not permitted."}));
+    EXPECT_EQ(errorBoxes, QStringList({u"The shift cannot go beyond 100 days either way."_s,
+                                       u"The clock could not be set: Operation not permitted."_s}));
 }
 
 }  // namespace

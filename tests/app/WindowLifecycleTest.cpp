@@ -4,29 +4,31 @@
 
 #include "support/WindowFixture.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quarnel::testing {
 namespace {
 
 TEST_F(WindowTest, HasTheFixedFrameWithFourTabsInOrder) {
     TTabbedForm& window = build();
-    EXPECT_EQ(window.windowTitle(), "Zentrik  (((  Quarnel  )))");
+    EXPECT_EQ(window.windowTitle(), u"Zentrik  (((  Quarnel  )))"_s);
     EXPECT_EQ(window.size(), QSize(400, 540));
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    EXPECT_EQ(window.ToolBarLabel->text(), "Quarnel");
-    EXPECT_EQ(window.btnHelpTimeAdjust->text(), "Help");
+    EXPECT_EQ(window.ToolBarLabel->text(), u"Quarnel"_s);
+    EXPECT_EQ(window.btnHelpTimeAdjust->text(), u"Help"_s);
 
     QStringList tabs;
     for (int i = 0; i < window.TabControl1->count(); ++i) {
         tabs << window.TabControl1->tabText(i);
     }
-    EXPECT_EQ(tabs, QStringList({"Timeshift", "Clips", "Setup", "Info"}));
+    EXPECT_EQ(tabs, QStringList({u"Timeshift"_s, u"Clips"_s, u"Setup"_s, u"Info"_s}));
 }
 
 TEST_F(WindowTest, CreationShowsSetupThenFirstActivationRestoresTheSavedTab) {
     givenSettingsFile("[Program]\nActiveTAB=3\n");
     TTabbedForm& window = build();
     EXPECT_EQ(window.TabControl1->currentWidget(), window.tabItemSetup);
-    EXPECT_EQ(window.edAlign->text(), "0,0");
+    EXPECT_EQ(window.edAlign->text(), u"0,0"_s);
     EXPECT_EQ(window.Timer1.interval(), 1000);
     EXPECT_TRUE(window.Timer1.isTicking());
 

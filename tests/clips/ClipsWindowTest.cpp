@@ -10,6 +10,8 @@
 
 #include "support/WindowFixture.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quarnel::testing {
 namespace {
 
@@ -73,104 +75,105 @@ class ClipsWindowTest : public WindowTest {
 
 TEST_F(ClipsWindowTest, TheListStartsEmptyAndShowsItsEntriesOneAtATimeUnsortedInRowsOf32) {
     EXPECT_EQ(entries(), QStringList()) << "the form's sample entries never show";
-    setEntries({"TU 73", "CQ DX", "DL1ABC"});
+    setEntries({u"TU 73"_s, u"CQ DX"_s, u"DL1ABC"_s});
     EXPECT_EQ(form->ListBox1->selectionMode(), QAbstractItemView::SingleSelection);
     EXPECT_FALSE(form->ListBox1->isSortingEnabled());
     for (int row = 0; row < form->ListBox1->count(); ++row) {
         EXPECT_EQ(form->ListBox1->visualItemRect(form->ListBox1->item(row)).height(), 32) << row;
     }
-    EXPECT_EQ(form->edSnippet->text(), "");
-    EXPECT_EQ(form->btnAddEntry->text(), "&Add");
-    EXPECT_EQ(form->btnDelEntry->text(), "&Del");
-    EXPECT_EQ(form->btnSave->text(), "&Save");
-    EXPECT_EQ(form->btnCopy->text(), "Copy to clipboard");
+    EXPECT_EQ(form->edSnippet->text(), u""_s);
+    EXPECT_EQ(form->btnAddEntry->text(), u"&Add"_s);
+    EXPECT_EQ(form->btnDelEntry->text(), u"&Del"_s);
+    EXPECT_EQ(form->btnSave->text(), u"&Save"_s);
+    EXPECT_EQ(form->btnCopy->text(), u"Copy to clipboard"_s);
 }
 
 TEST_F(ClipsWindowTest, AddAppendsTheEditTextAndKeepsEditAndSelection) {
-    setEntries({"CQ DX", "TU 73"});
+    setEntries({u"CQ DX"_s, u"TU 73"_s});
     clickEntry(0);
 
     form->edSnippet->clear();
     press(form->btnAddEntry);
-    EXPECT_EQ(entries(), QStringList({"CQ DX", "TU 73", ""}))
+    EXPECT_EQ(entries(), QStringList({u"CQ DX"_s, u"TU 73"_s, u""_s}))
         << "an empty edit adds an empty entry";
 
-    type("DL1ABC JO62");
+    type(u"DL1ABC JO62"_s);
     press(form->btnAddEntry);
     press(form->btnAddEntry);
-    EXPECT_EQ(entries(), QStringList({"CQ DX", "TU 73", "", "DL1ABC JO62", "DL1ABC JO62"}));
-    EXPECT_EQ(form->edSnippet->text(), "DL1ABC JO62");
+    EXPECT_EQ(entries(),
+              QStringList({u"CQ DX"_s, u"TU 73"_s, u""_s, u"DL1ABC JO62"_s, u"DL1ABC JO62"_s}));
+    EXPECT_EQ(form->edSnippet->text(), u"DL1ABC JO62"_s);
     EXPECT_EQ(selectedRow(), 0);
 }
 
 TEST_F(ClipsWindowTest, ClickingAnEntryPutsItsTextIntoTheEdit) {
-    setEntries({"one", "two", "three"});
+    setEntries({u"one"_s, u"two"_s, u"three"_s});
     clickEntry(1);
-    EXPECT_EQ(form->edSnippet->text(), "two");
+    EXPECT_EQ(form->edSnippet->text(), u"two"_s);
     clickEntry(2);
-    EXPECT_EQ(form->edSnippet->text(), "three");
+    EXPECT_EQ(form->edSnippet->text(), u"three"_s);
 }
 
 TEST_F(ClipsWindowTest, AClickThatSelectsNothingKeepsWhatWasTyped) {
-    setEntries({"one", "two"});
+    setEntries({u"one"_s, u"two"_s});
     clickEntry(0);
-    type("typed");
+    type(u"typed"_s);
 
     clickAt(QPoint(20, form->ListBox1->viewport()->height() - 5));  // below the last entry
-    EXPECT_EQ(form->edSnippet->text(), "typed");
+    EXPECT_EQ(form->edSnippet->text(), u"typed"_s);
 
     clickEntry(0);
-    type("typed");
+    type(u"typed"_s);
     clickEntry(0, Qt::ControlModifier);  // deselects the selected entry
     ASSERT_EQ(selectedRow(), -1);
-    EXPECT_EQ(form->edSnippet->text(), "typed");
+    EXPECT_EQ(form->edSnippet->text(), u"typed"_s);
 }
 
 TEST_F(ClipsWindowTest, SaveReplacesTheSelectedEntryInPlace) {
-    setEntries({"a", "b", "c", "d", "e"});
+    setEntries({u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s});
     clickEntry(1);
-    type("B!");
+    type(u"B!"_s);
     press(form->btnSave);
-    EXPECT_EQ(entries(), QStringList({"a", "B!", "c", "d", "e"}));
-    EXPECT_EQ(form->edSnippet->text(), "B!");
+    EXPECT_EQ(entries(), QStringList({u"a"_s, u"B!"_s, u"c"_s, u"d"_s, u"e"_s}));
+    EXPECT_EQ(form->edSnippet->text(), u"B!"_s);
 }
 
 TEST_F(ClipsWindowTest, SaveWithoutASelectedEntryAppendsLikeAdd) {
     setEntries({});
-    type("first");
+    type(u"first"_s);
     press(form->btnSave);
-    EXPECT_EQ(entries(), QStringList({"first"})) << "an empty list";
+    EXPECT_EQ(entries(), QStringList({u"first"_s})) << "an empty list";
 
-    setEntries({"a", "b"});
-    type("not lost");
+    setEntries({u"a"_s, u"b"_s});
+    type(u"not lost"_s);
     press(form->btnSave);
-    EXPECT_EQ(entries(), QStringList({"a", "b", "not lost"})) << "entries, none selected";
+    EXPECT_EQ(entries(), QStringList({u"a"_s, u"b"_s, u"not lost"_s})) << "entries, none selected";
 }
 
 TEST_F(ClipsWindowTest, DelRemovesOnlyTheSelectedEntryAndKeepsTheEdit) {
-    setEntries({"a", "b", "c"});
-    type("kept");
+    setEntries({u"a"_s, u"b"_s, u"c"_s});
+    type(u"kept"_s);
     press(form->btnDelEntry);
-    EXPECT_EQ(entries(), QStringList({"a", "b", "c"})) << "nothing selected";
+    EXPECT_EQ(entries(), QStringList({u"a"_s, u"b"_s, u"c"_s})) << "nothing selected";
 
     clickEntry(1);
-    type("kept");
+    type(u"kept"_s);
     press(form->btnDelEntry);
-    EXPECT_EQ(entries(), QStringList({"a", "c"}));
-    EXPECT_EQ(form->edSnippet->text(), "kept");
+    EXPECT_EQ(entries(), QStringList({u"a"_s, u"c"_s}));
+    EXPECT_EQ(form->edSnippet->text(), u"kept"_s);
 }
 
 TEST_F(ClipsWindowTest, CopyPutsTheEditTextNotTheEntryOnTheClipboard) {
-    setEntries({"CQ CQ de DL1ABC", "RR73"});
+    setEntries({u"CQ CQ de DL1ABC"_s, u"RR73"_s});
     clickEntry(0);
     press(form->btnCopy);
-    EXPECT_EQ(clipboardText(), "CQ CQ de DL1ABC");
+    EXPECT_EQ(clipboardText(), u"CQ CQ de DL1ABC"_s);
 
     clickEntry(1);
-    QTest::keyClicks(form->edSnippet, " GL");
+    QTest::keyClicks(form->edSnippet, u" GL"_s);
     press(form->btnCopy);
-    EXPECT_EQ(clipboardText(), "RR73 GL");
-    EXPECT_EQ(entries(), QStringList({"CQ CQ de DL1ABC", "RR73"})) << "unchanged until Save";
+    EXPECT_EQ(clipboardText(), u"RR73 GL"_s);
+    EXPECT_EQ(entries(), QStringList({u"CQ CQ de DL1ABC"_s, u"RR73"_s})) << "unchanged until Save";
 }
 
 TEST_F(ClipsWindowTest, CopyingAnEmptyEditLeavesAnEmptyPlainText) {
@@ -178,21 +181,21 @@ TEST_F(ClipsWindowTest, CopyingAnEmptyEditLeavesAnEmptyPlainText) {
     press(form->btnCopy);
     const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(copied, nullptr);
-    EXPECT_EQ(copied->formats(), QStringList({"text/plain"}));
-    EXPECT_EQ(copied->text(), "");
+    EXPECT_EQ(copied->formats(), QStringList({u"text/plain"_s}));
+    EXPECT_EQ(copied->text(), u""_s);
 }
 
 TEST_F(ClipsWindowTest, AltWithTheMarkedLetterPressesTheButton) {
-    setEntries({"a", "b"});
+    setEntries({u"a"_s, u"b"_s});
     clickEntry(0);
-    type("x");
+    type(u"x"_s);
 
     pressAccessKey(Qt::Key_A, form->btnAddEntry);
-    EXPECT_EQ(entries(), QStringList({"a", "b", "x"}));
+    EXPECT_EQ(entries(), QStringList({u"a"_s, u"b"_s, u"x"_s}));
     pressAccessKey(Qt::Key_S, form->btnSave);
-    EXPECT_EQ(entries(), QStringList({"x", "b", "x"}));
+    EXPECT_EQ(entries(), QStringList({u"x"_s, u"b"_s, u"x"_s}));
     pressAccessKey(Qt::Key_D, form->btnDelEntry);
-    EXPECT_EQ(entries(), QStringList({"b", "x"}));
+    EXPECT_EQ(entries(), QStringList({u"b"_s, u"x"_s}));
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "clock/TimeCount.h"
 #include "support/WindowFixture.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quarnel::testing {
 namespace {
 
@@ -45,7 +47,7 @@ class TimeshiftTest : public WindowTest {
         form->swPauseActive->click();  // active: the clock buttons are enabled
     }
 
-    static constexpr const char* kDesignTime = "10.01.2020 13:52:45,123";
+    static inline const QString kDesignTime = u"10.01.2020 13:52:45,123"_s;
 };
 
 TEST_F(TimeshiftTest, StepButtonsAndWheelShowTheShiftAtOnce) {
@@ -54,7 +56,7 @@ TEST_F(TimeshiftTest, StepButtonsAndWheelShowTheShiftAtOnce) {
         click(form->btnPlus);
         shown << form->edAlign->text();
     }
-    EXPECT_EQ(shown, QStringList({"0,1", "0,2", "0,3"}));
+    EXPECT_EQ(shown, QStringList({u"0,1"_s, u"0,2"_s, u"0,3"_s}));
 
     click(form->btnResetAlign);
     shown.clear();
@@ -62,7 +64,7 @@ TEST_F(TimeshiftTest, StepButtonsAndWheelShowTheShiftAtOnce) {
         turnWheel(form->edAlign, 120);
         shown << form->edAlign->text();
     }
-    EXPECT_EQ(shown, QStringList({"0,1", "0,1", "0,2", "0,2", "0,3", "0,3"}));
+    EXPECT_EQ(shown, QStringList({u"0,1"_s, u"0,1"_s, u"0,2"_s, u"0,2"_s, u"0,3"_s, u"0,3"_s}));
     EXPECT_EQ(unit.AlignShift, 3'000'000);
 
     turnWheel(form->edAlign, -15);  // any size of step counts as one
@@ -76,7 +78,7 @@ TEST_F(TimeshiftTest, TwoStepsAndOneWheelStepMakeAQuarterShownRoundedUp) {
     click(form->btnPlus);
     turnWheel(form->edAlign, 120);
     EXPECT_EQ(unit.AlignShift, 2'500'000);
-    EXPECT_EQ(form->edAlign->text(), "0,3");
+    EXPECT_EQ(form->edAlign->text(), u"0,3"_s);
 }
 
 TEST_F(TimeshiftTest, TheShiftsColourFollowsAtTheNextTick) {
@@ -84,13 +86,13 @@ TEST_F(TimeshiftTest, TheShiftsColourFollowsAtTheNextTick) {
     EXPECT_EQ(textColour(form->edAlign), kBlue);
 
     click(form->btnMinus);
-    EXPECT_EQ(form->edAlign->text(), "-0,1");
+    EXPECT_EQ(form->edAlign->text(), u"-0,1"_s);
     EXPECT_EQ(textColour(form->edAlign), kBlue) << "the colour waits for the tick";
     form->Timer1Timer();
     EXPECT_EQ(textColour(form->edAlign), kRed);
 
     click(form->btnResetAlign);
-    EXPECT_EQ(form->edAlign->text(), "0,0");
+    EXPECT_EQ(form->edAlign->text(), u"0,0"_s);
     form->Timer1Timer();
     EXPECT_EQ(textColour(form->edAlign), kBlue);
 }
@@ -102,7 +104,7 @@ TEST_F(TimeshiftTest, ThreeDownThreeUpIsExactlyZeroAndBlue) {
     }
     form->Timer1Timer();
     EXPECT_EQ(unit.AlignShift, 0);
-    EXPECT_EQ(form->edAlign->text(), "0,0");
+    EXPECT_EQ(form->edAlign->text(), u"0,0"_s);
     EXPECT_EQ(textColour(form->edAlign), kBlue);
     EXPECT_EQ(form->edNew->text(), form->edCurrent->text());
 }
@@ -110,9 +112,9 @@ TEST_F(TimeshiftTest, ThreeDownThreeUpIsExactlyZeroAndBlue) {
 TEST_F(TimeshiftTest, TheTickShowsCurrentAndNewTimeAndTheTotal) {
     click(form->btnPlus);
     form->Timer1Timer();
-    EXPECT_EQ(form->edCurrent->text(), "31.12.2021 23.59.59,950");
-    EXPECT_EQ(form->edNew->text(), "01.01.2022 00.00.00,050");
-    EXPECT_EQ(form->edCurRunShift->text(), "0,0");
+    EXPECT_EQ(form->edCurrent->text(), u"31.12.2021 23.59.59,950"_s);
+    EXPECT_EQ(form->edNew->text(), u"01.01.2022 00.00.00,050"_s);
+    EXPECT_EQ(form->edCurRunShift->text(), u"0,0"_s);
     EXPECT_EQ(textColour(form->edCurRunShift), kBlue);
     EXPECT_THAT(os.calls, IsEmpty()) << "no set without a request";
 }
@@ -124,8 +126,8 @@ TEST_F(TimeshiftTest, TwentyThreeStepsMoveTheClockByExactly2_3Seconds) {
     }
     click(form->btnSet);
     form->Timer1Timer();
-    EXPECT_EQ(form->edNew->text(), "01.06.2021 12.00.12,300");
-    EXPECT_EQ(form->edAlign->text(), "2,3");
+    EXPECT_EQ(form->edNew->text(), u"01.06.2021 12.00.12,300"_s);
+    EXPECT_EQ(form->edAlign->text(), u"2,3"_s);
     EXPECT_THAT(os.appliedShifts, ElementsAre(23'000'000));
 }
 
@@ -139,16 +141,16 @@ TEST_F(TimeshiftTest, TwoSetRequestsBeforeATickMakeOneSet) {
     form->Timer1Timer();
     EXPECT_THAT(os.calls, ElementsAre("shiftLocalTime 1000000"));
     EXPECT_EQ(unit.RunningShift, -1'000'000);
-    EXPECT_EQ(form->edCurRunShift->text(), "0,1");
+    EXPECT_EQ(form->edCurRunShift->text(), u"0,1"_s);
 }
 
 TEST_F(TimeshiftTest, ASetShowsTheTimeBeforeItAndTheNextTickTheMovedClock) {
     click(form->btnPlus);
     click(form->btnSet);
     form->Timer1Timer();
-    EXPECT_EQ(form->edCurrent->text(), "31.12.2021 23.59.59,950");
+    EXPECT_EQ(form->edCurrent->text(), u"31.12.2021 23.59.59,950"_s);
     form->Timer1Timer();
-    EXPECT_EQ(form->edCurrent->text(), "01.01.2022 00.00.00,050");
+    EXPECT_EQ(form->edCurrent->text(), u"01.01.2022 00.00.00,050"_s);
 }
 
 TEST_F(TimeshiftTest, ResetAfterEachSetClearsTheShiftOnlyWhenChecked) {
@@ -161,7 +163,7 @@ TEST_F(TimeshiftTest, ResetAfterEachSetClearsTheShiftOnlyWhenChecked) {
     click(form->btnSet);
     form->Timer1Timer();
     EXPECT_EQ(unit.AlignShift, 0);
-    EXPECT_EQ(form->edAlign->text(), "0,0");
+    EXPECT_EQ(form->edAlign->text(), u"0,0"_s);
     EXPECT_THAT(os.appliedShifts, ElementsAre(1'000'000, 1'000'000));
 }
 
@@ -173,20 +175,20 @@ TEST_F(TimeshiftTest, ResetUndoesTheAppliedTotalAndAcceptKeepsIt) {
     unit.AlignShift = -2'000'000;
     click(form->btnSet);
     form->Timer1Timer();
-    EXPECT_EQ(form->edCurRunShift->text(), "0,3");
+    EXPECT_EQ(form->edCurRunShift->text(), u"0,3"_s);
     EXPECT_EQ(textColour(form->edCurRunShift), kBlue);
 
     click(form->btnSetOrigin);
     EXPECT_EQ(os.now, start) << "RESET moves back by exactly 300 ms";
     EXPECT_EQ(unit.RunningShift, 0);
-    EXPECT_EQ(form->edCurRunShift->text(), "0,3") << "RESET writes no widget";
+    EXPECT_EQ(form->edCurRunShift->text(), u"0,3"_s) << "RESET writes no widget";
     form->Timer1Timer();
-    EXPECT_EQ(form->edCurRunShift->text(), "0,0");
+    EXPECT_EQ(form->edCurRunShift->text(), u"0,0"_s);
 
     unit.AlignShift = -5'000'000;
     click(form->btnSet);
     form->Timer1Timer();
-    EXPECT_EQ(form->edCurRunShift->text(), "-0,5");
+    EXPECT_EQ(form->edCurRunShift->text(), u"-0,5"_s);
     EXPECT_EQ(textColour(form->edCurRunShift), kRed);
     click(form->btnAcceptTimeShift);
     EXPECT_EQ(os.now, start - 5'000'000) << "ACCEPT leaves the clock where it is";
@@ -220,11 +222,12 @@ TEST_F(TimeshiftTest, ARefusedSetIsReportedAndNotBooked) {
     form->Timer1.setInterval(1);
     QTRY_COMPARE(errorBoxes.size(), 1);
     form->Timer1.setInterval(0);
-    EXPECT_EQ(errorBoxes.front(), "The clock could not be set: Operation not permitted.");
+    EXPECT_EQ(errorBoxes.front(), u"The clock could not be set: Operation not permitted."_s);
     EXPECT_EQ(unit.RunningShift, 0);
     EXPECT_EQ(unit.AlignShift, 1'000'000) << "the shift is kept for another try";
     EXPECT_FALSE(unit.SetPending);
-    EXPECT_EQ(form->edCurrent->text(), "31.12.2021 23.59.59,950") << "the displays still refresh";
+    EXPECT_EQ(form->edCurrent->text(), u"31.12.2021 23.59.59,950"_s)
+        << "the displays still refresh";
 
     unit.RunningShift = -3'000'000;
     for (QAbstractButton* button : {form->btnSetOrigin, form->btnAcceptTimeShift}) {
@@ -235,7 +238,7 @@ TEST_F(TimeshiftTest, ARefusedSetIsReportedAndNotBooked) {
 }
 
 TEST_F(TimeshiftTest, AStepBeyondAHundredDaysIsRefusedWithAMessage) {
-    const QString refused = "The shift cannot go beyond 100 days either way.";
+    const QString refused = u"The shift cannot go beyond 100 days either way."_s;
     const struct {
         std::int64_t start;
         std::function<void()> press;
@@ -260,7 +263,7 @@ TEST_F(TimeshiftTest, AStepBeyondAHundredDaysIsRefusedWithAMessage) {
 TEST_F(TimeshiftTest, ASetThatWouldTakeTheTotalBeyondAHundredDaysIsRefused) {
     const QString refused =
         "The running total of the shifts cannot go beyond 100 days either way; press RESET or "
-        "ACCEPT first.";
+        u"ACCEPT first."_s;
     unit.RunningShift = -kLargestShift + ShiftStep;
     unit.AlignShift = 2 * ShiftStep;
     click(form->btnSet);
@@ -285,17 +288,17 @@ TEST_F(TimeshiftTest, ASetThatWouldTakeTheTotalBeyondAHundredDaysIsRefused) {
 }
 
 TEST_F(TimeshiftTest, RefreshIntervalFollowsTheConfirmedText) {
-    form->edRefreshTime->setText("250");
+    form->edRefreshTime->setText(u"250"_s);
     EXPECT_EQ(form->Timer1.interval(), 250);
 
-    form->edRefreshTime->setText("-12a5");  // only digits get in, from code too
-    EXPECT_EQ(form->edRefreshTime->text(), "125");
+    form->edRefreshTime->setText(u"-12a5"_s);  // only digits get in, from code too
+    EXPECT_EQ(form->edRefreshTime->text(), u"125"_s);
     EXPECT_EQ(form->Timer1.interval(), 125);
 
     form->edRefreshTime->setFocus();
     form->edRefreshTime->selectAll();
-    QTest::keyClicks(form->edRefreshTime, "7x0");
-    EXPECT_EQ(form->edRefreshTime->text(), "70");
+    QTest::keyClicks(form->edRefreshTime, u"7x0"_s);
+    EXPECT_EQ(form->edRefreshTime->text(), u"70"_s);
     EXPECT_EQ(form->Timer1.interval(), 125) << "typing alone changes nothing";
     QTest::keyClick(form->edRefreshTime, Qt::Key_Return);
     EXPECT_EQ(form->Timer1.interval(), 70);
@@ -306,17 +309,17 @@ TEST_F(TimeshiftTest, ConfirmingAnEmptyOrTooLargeRefreshShowsTheErrorAndKeepsThe
     for (const char* typed : {"", "2147483648"}) {
         form->edRefreshTime->selectAll();
         QTest::keyClick(form->edRefreshTime, Qt::Key_Backspace);
-        QTest::keyClicks(form->edRefreshTime, typed);
+        QTest::keyClicks(form->edRefreshTime, QString::fromUtf8(typed));
         QTest::keyClick(form->edRefreshTime, Qt::Key_Return);
     }
-    EXPECT_EQ(errorBoxes, QStringList({"'' ist kein gültiger Integerwert.",
-                                       "'2147483648' ist kein gültiger Integerwert."}));
+    EXPECT_EQ(errorBoxes, QStringList({u"'' ist kein gültiger Integerwert."_s,
+                                       u"'2147483648' ist kein gültiger Integerwert."_s}));
     EXPECT_EQ(form->Timer1.interval(), 1000);
     EXPECT_TRUE(form->Timer1.isTicking());
 }
 
 TEST_F(TimeshiftTest, RefreshZeroFreezesTheDisplaysAndAPendingSetWaits) {
-    form->edRefreshTime->setText("0");
+    form->edRefreshTime->setText(u"0"_s);
     EXPECT_FALSE(form->Timer1.isTicking());
     click(form->btnPlus);
     click(form->btnSet);
@@ -324,15 +327,15 @@ TEST_F(TimeshiftTest, RefreshZeroFreezesTheDisplaysAndAPendingSetWaits) {
     EXPECT_THAT(os.calls, IsEmpty());
     EXPECT_EQ(form->edCurrent->text(), kDesignTime);
 
-    form->edRefreshTime->setText("1");
+    form->edRefreshTime->setText(u"1"_s);
     QTRY_COMPARE(os.calls.size(), std::size_t{1});
-    form->edRefreshTime->setText("0");
+    form->edRefreshTime->setText(u"0"_s);
 }
 
 TEST_F(TimeshiftTest, ConfirmingTheIntervalInForceDoesNotRestartTheTimer) {
-    form->edRefreshTime->setText("10000");
+    form->edRefreshTime->setText(u"10000"_s);
     QTest::qWait(50);
-    form->edRefreshTime->setText("010000");  // another text, the same interval
+    form->edRefreshTime->setText(u"010000"_s);  // another text, the same interval
     EXPECT_LE(form->Timer1.remainingTime(), 9950) << "a restart would begin the period anew";
 }
 
@@ -349,9 +352,9 @@ TEST_F(TimeshiftTest, DisplaysOnAHiddenTabShowTheLastTickWhenTheTabIsChosen) {
 
     os.now += 5 * kUnitsPerSecond;
     form->TabControl1->setCurrentWidget(form->tabItemTimeshift);
-    EXPECT_EQ(form->edCurrent->text(), "31.12.2021 23.59.59,950");
-    EXPECT_EQ(form->edNew->text(), "31.12.2021 23.59.59,850");
-    EXPECT_EQ(form->edCurRunShift->text(), "-0,1");
+    EXPECT_EQ(form->edCurrent->text(), u"31.12.2021 23.59.59,950"_s);
+    EXPECT_EQ(form->edNew->text(), u"31.12.2021 23.59.59,850"_s);
+    EXPECT_EQ(form->edCurRunShift->text(), u"-0,1"_s);
     EXPECT_EQ(textColour(form->edCurRunShift), kRed);
     EXPECT_EQ(textColour(form->edAlign), kRed);
 }
@@ -363,20 +366,20 @@ TEST_F(TimeshiftTest, AMinimisedWindowShowsTheLastTickWhenRestored) {
 
     os.now += 5 * kUnitsPerSecond;
     form->showNormal();
-    EXPECT_EQ(form->edCurrent->text(), "31.12.2021 23.59.59,950");
+    EXPECT_EQ(form->edCurrent->text(), u"31.12.2021 23.59.59,950"_s);
 }
 
 TEST_F(TimeshiftTest, ChoosingTheTabBeforeTheFirstTickKeepsTheDesignTexts) {
     form->TabControl1->setCurrentWidget(form->tabItemClips);
     form->TabControl1->setCurrentWidget(form->tabItemTimeshift);
     EXPECT_EQ(form->edCurrent->text(), kDesignTime);
-    EXPECT_EQ(form->edCurRunShift->text(), "0,0");
+    EXPECT_EQ(form->edCurRunShift->text(), u"0,0"_s);
 }
 
 TEST_F(TimeshiftTest, AShiftIsShownWithTheUsersDecimalSeparator) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     click(form->btnPlus);
-    EXPECT_EQ(form->edAlign->text(), "0.1");
+    EXPECT_EQ(form->edAlign->text(), u"0.1"_s);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "DecoderDatagrams.h"
 #include "support/WindowFixture.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quarnel::testing {
 namespace {
 
@@ -60,21 +62,21 @@ class DecodesWindowTest : public WindowTest {
 TEST_F(DecodesWindowTest, WithoutTheSectionNothingListensAndTheDefaultsAreShown) {
     TTabbedForm& window = build();
     EXPECT_FALSE(window.swListenDecoders->isChecked());
-    EXPECT_EQ(window.edDecodesAddress->text(), "127.0.0.1");
-    EXPECT_EQ(window.edDecodesPort->text(), "2237");
+    EXPECT_EQ(window.edDecodesAddress->text(), u"127.0.0.1"_s);
+    EXPECT_EQ(window.edDecodesPort->text(), u"2237"_s);
     EXPECT_FALSE(window.Decodes.listening());
-    EXPECT_EQ(window.lblDecodes->text(), "Decodes: not listening");
+    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: not listening"_s);
     EXPECT_FALSE(window.btnUseDecodes->isEnabled());
 }
 
 TEST_F(DecodesWindowTest, TheSettingsAreLoadedAndWrittenBack) {
     givenSettingsFile("[Program]\nActive=0\n" + decodesSection(false, "239.255.0.1", "2238"));
     TTabbedForm& window = build();
-    EXPECT_EQ(window.edDecodesAddress->text(), "239.255.0.1");
-    EXPECT_EQ(window.edDecodesPort->text(), "2238");
+    EXPECT_EQ(window.edDecodesAddress->text(), u"239.255.0.1"_s);
+    EXPECT_EQ(window.edDecodesPort->text(), u"2238"_s);
 
     window.swListenDecoders->setChecked(true);
-    window.edDecodesPort->setText("2240");
+    window.edDecodesPort->setText(u"2240"_s);
     EXPECT_TRUE(window.close());
     EXPECT_THAT(os.files[settingsPath()],
                 ::testing::EndsWith(decodesSection(true, "239.255.0.1", "2240")));
@@ -84,26 +86,26 @@ TEST_F(DecodesWindowTest, AnUnusablePortInTheFileGivesTheDefault) {
     for (const std::string stored : {"0", "70000", "abc", ""}) {
         givenSettingsFile(decodesSection(false, "127.0.0.1", stored));
         TTabbedForm& window = build();
-        EXPECT_EQ(window.edDecodesPort->text(), "2237") << stored;
+        EXPECT_EQ(window.edDecodesPort->text(), u"2237"_s) << stored;
     }
 }
 
 TEST_F(DecodesWindowTest, TheLineFollowsTheDecodesAndUsePutsTheShiftIntoAlign) {
     TTabbedForm& window = buildListening();
     ASSERT_TRUE(window.Decodes.listening());
-    EXPECT_EQ(window.lblDecodes->text(), "Decodes: none yet");
+    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: none yet"_s);
 
     receiveDecodes({0.38, 0.42, 0.40, 0.44});
-    EXPECT_EQ(window.lblDecodes->text(), "Decodes: too few yet (4 in 2 min)");
+    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: too few yet (4 in 2 min)"_s);
     EXPECT_FALSE(window.btnUseDecodes->isEnabled());
 
     receiveDecodes({0.41, 0.43, 2.9});
-    EXPECT_EQ(window.lblDecodes->text(), "Decodes: DT +0,42 s \u00b10,02 (7 in 2 min)");
+    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: DT +0,42 s \u00b10,02 (7 in 2 min)"_s);
     ASSERT_TRUE(window.btnUseDecodes->isEnabled());
 
     QTest::mouseClick(window.btnUseDecodes, Qt::LeftButton);
     EXPECT_EQ(unit.AlignShift, -4'000'000);
-    EXPECT_EQ(window.edAlign->text(), "-0,4");
+    EXPECT_EQ(window.edAlign->text(), u"-0,4"_s);
     EXPECT_FALSE(unit.SetPending) << "the operator presses SET";
 }
 
@@ -115,7 +117,7 @@ TEST_F(DecodesWindowTest, ASetStartsTheEstimateAnew) {
     QTest::mouseClick(window.btnSet, Qt::LeftButton);
     window.Timer1Timer();
     EXPECT_THAT(os.appliedShifts, ::testing::ElementsAre(-4'000'000));
-    EXPECT_EQ(window.lblDecodes->text(), "Decodes: none yet");
+    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: none yet"_s);
     EXPECT_FALSE(window.btnUseDecodes->isEnabled());
 }
 
@@ -131,7 +133,7 @@ TEST_F(DecodesWindowTest, DatagramsArriveThroughTheSocket) {
     sender.writeDatagram("garbage", QHostAddress::LocalHost, port);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.btnUseDecodes->isEnabled(); }, 5000))
         << window.lblDecodes->text().toStdString();
-    EXPECT_EQ(window.lblDecodes->text(), "Decodes: DT -0,20 s \u00b10,00 (5 in 2 min)");
+    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: DT -0,20 s \u00b10,00 (5 in 2 min)"_s);
 }
 
 TEST_F(DecodesWindowTest, TheLineCatchesUpByItselfWhenTheDatagramsStop) {
@@ -140,7 +142,7 @@ TEST_F(DecodesWindowTest, TheLineCatchesUpByItselfWhenTheDatagramsStop) {
     form->Decodes.receive(decodeDatagram({.deltaTime = 0.1}).data());
     EXPECT_FALSE(window.btnUseDecodes->isEnabled()) << "shown after the show delay";
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.btnUseDecodes->isEnabled(); }, 2000));
-    EXPECT_EQ(window.lblDecodes->text(), "Decodes: DT +0,10 s \u00b10,00 (5 in 2 min)");
+    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: DT +0,10 s \u00b10,00 (5 in 2 min)"_s);
 }
 
 TEST_F(DecodesWindowTest, SwitchingOffClosesTheSocketAndTheLineSaysSo) {
@@ -148,7 +150,7 @@ TEST_F(DecodesWindowTest, SwitchingOffClosesTheSocketAndTheLineSaysSo) {
     receiveDecodes({0.4, 0.4, 0.4, 0.4, 0.4});
     window.swListenDecoders->click();
     EXPECT_FALSE(window.Decodes.listening());
-    EXPECT_EQ(window.lblDecodes->text(), "Decodes: not listening");
+    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: not listening"_s);
     EXPECT_FALSE(window.btnUseDecodes->isEnabled());
 }
 
@@ -176,10 +178,10 @@ TEST_F(DecodesWindowTest, ProblemsAreShownInTheLine) {
     }
     EXPECT_THAT(errorBoxes, ::testing::ElementsAre());
 
-    window.edDecodesAddress->setText("127.0.0.1");
+    window.edDecodesAddress->setText(u"127.0.0.1"_s);
     window.edDecodesPort->setText(QString::number(freePort()));
     EXPECT_TRUE(window.Decodes.listening()) << "a corrected setting is used at once";
-    EXPECT_EQ(window.lblDecodes->text(), "Decodes: none yet");
+    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: none yet"_s);
 }
 
 }  // namespace

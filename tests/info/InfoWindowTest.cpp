@@ -6,6 +6,8 @@
 
 #include "support/WindowFixture.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quarnel::testing {
 namespace {
 
@@ -17,8 +19,8 @@ TEST_F(WindowTest, TheVersionOfTheProgramFileInTheCurrentDirectoryIsShown) {
         FileVersion version;
         QString text;
     } cases[] = {
-        {{2, 1, 0, 15}, "2.1.0.15"},
-        {{65535, 65535, 65535, 65535}, "65535.65535.65535.65535"},
+        {{2, 1, 0, 15}, u"2.1.0.15"_s},
+        {{65535, 65535, 65535, 65535}, u"65535.65535.65535.65535"_s},
     };
     for (const auto& [version, text] : cases) {
         unit = UnitState{};
@@ -34,8 +36,8 @@ TEST_F(WindowTest, WithoutAReadableVersionTheLabelStaysEmpty) {
     os.versions = {{"/home/op/other/quarnel", {2, 1, 0, 15}},
                    {"/home/op/Quarnel.exe", {1, 0, 0, 0}}};
     TTabbedForm& window = build();
-    EXPECT_EQ(unit.VersionText, "");
-    EXPECT_EQ(window.lblVersionNumber->text(), "");
+    EXPECT_EQ(unit.VersionText, u""_s);
+    EXPECT_EQ(window.lblVersionNumber->text(), u""_s);
 }
 
 TEST_F(WindowTest, AnUnreadableVersionLeavesTheVersionTextAsItWas) {
@@ -43,7 +45,7 @@ TEST_F(WindowTest, AnUnreadableVersionLeavesTheVersionTextAsItWas) {
     TTabbedForm& window = build();
     os.versions.clear();
     window.ShowVersion();
-    EXPECT_EQ(unit.VersionText, "2.1.0.15");
+    EXPECT_EQ(unit.VersionText, u"2.1.0.15"_s);
 }
 
 TEST_F(WindowTest, InTheRootDirectoryThePathsKeepTheDoubledSeparator) {
@@ -51,7 +53,7 @@ TEST_F(WindowTest, InTheRootDirectoryThePathsKeepTheDoubledSeparator) {
     os.versions = {{kRootDirectory + ExeFileName.toStdString(), {9, 9, 9, 9}},
                    {programFileIn(kRootDirectory), {2, 1, 0, 15}}};
     TTabbedForm& window = build();
-    EXPECT_EQ(window.lblVersionNumber->text(), "2.1.0.15");
+    EXPECT_EQ(window.lblVersionNumber->text(), u"2.1.0.15"_s);
 
     QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
     EXPECT_THAT(os.calls, ElementsAre("openDocument [" +
@@ -73,7 +75,7 @@ TEST_F(WindowTest, TheVersionAndTheHelpPageAreWhereThePlatformFindsThem) {
     os.helpPageAt = "/usr/share/doc/quarnel/QuarnelHelp.html";
     os.versions = {{"/proc/self/exe", {1, 0, 0, 0}}, {"/home/op/empty/quarnel", {9, 9, 9, 9}}};
     TTabbedForm& window = build();
-    EXPECT_EQ(window.lblVersionNumber->text(), "1.0.0.0");
+    EXPECT_EQ(window.lblVersionNumber->text(), u"1.0.0.0"_s);
 
     QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
     EXPECT_THAT(os.calls, ElementsAre("openDocument [/usr/share/doc/quarnel/QuarnelHelp.html]"));
@@ -81,10 +83,10 @@ TEST_F(WindowTest, TheVersionAndTheHelpPageAreWhereThePlatformFindsThem) {
 
 TEST_F(WindowTest, TheHomePageButtonOpensWhatItShows) {
     TTabbedForm& window = build();
-    EXPECT_EQ(window.btnURL->text(), QUARNEL_HOME_PAGE);
+    EXPECT_EQ(window.btnURL->text(), QStringLiteral(QUARNEL_HOME_PAGE));
     QTest::mouseClick(window.btnURL, Qt::LeftButton);
 
-    window.btnURL->setText("https://example.net/73");
+    window.btnURL->setText(u"https://example.net/73"_s);
     QTest::mouseClick(window.btnURL, Qt::LeftButton);
     EXPECT_THAT(os.calls, ElementsAre("openDocument [" QUARNEL_HOME_PAGE "]",
                                       "openDocument [https://example.net/73]"));
@@ -92,7 +94,7 @@ TEST_F(WindowTest, TheHomePageButtonOpensWhatItShows) {
 
 TEST_F(WindowTest, TheDonatePictureOpensTheDonationAddress) {
     TTabbedForm& window = build();
-    EXPECT_EQ(DonationAddress, QUARNEL_DONATION_ADDRESS);
+    EXPECT_EQ(DonationAddress, QStringLiteral(QUARNEL_DONATION_ADDRESS));
     QTest::mouseClick(window.imgDonateButton, Qt::LeftButton);
     EXPECT_THAT(os.calls, ElementsAre("openDocument [" QUARNEL_DONATION_ADDRESS "]"));
 }

@@ -11,6 +11,8 @@
 
 #include "support/WindowFixture.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quarnel::testing {
 namespace {
 
@@ -31,16 +33,16 @@ TEST_F(SetupTabWindowTest, ClearButtonsEmptyTheirEditOnly) {
         {window.btnClearProgFilePath, window.edProgFilePath},
         {window.btnClearProgParams, window.edProgParams}};
     for (const auto& [button, edit] : pairs) {
-        edit->setText("text");
-        edit->setToolTip("hint");
+        edit->setText(u"text"_s);
+        edit->setToolTip(u"hint"_s);
     }
     window.swPauseActive->click();
     os.calls.clear();
 
     for (const auto& [button, edit] : pairs) {
         button->click();
-        EXPECT_EQ(edit->text(), "") << edit->objectName().toStdString();
-        EXPECT_EQ(edit->toolTip(), "hint") << edit->objectName().toStdString();
+        EXPECT_EQ(edit->text(), QString()) << edit->objectName().toStdString();
+        EXPECT_EQ(edit->toolTip(), u"hint"_s) << edit->objectName().toStdString();
     }
     EXPECT_THAT(os.calls, IsEmpty());
     EXPECT_TRUE(window.swPauseActive->isChecked());
@@ -48,13 +50,13 @@ TEST_F(SetupTabWindowTest, ClearButtonsEmptyTheirEditOnly) {
 
 TEST_F(SetupTabWindowTest, AConfirmedFileBecomesPathAndHint) {
     TTabbedForm& window = build();
-    window.edProgFilePath->setText("/old/keeper");
-    answerDialogWith("/opt/keepers/My Clock");
+    window.edProgFilePath->setText(u"/old/keeper"_s);
+    answerDialogWith(u"/opt/keepers/My Clock"_s);
 
     window.btnOpenFileDialog->click();
 
     // With the system's separators, as a user of the system writes them.
-    const QString chosen = QDir::toNativeSeparators("/opt/keepers/My Clock");
+    const QString chosen = QDir::toNativeSeparators(u"/opt/keepers/My Clock"_s);
     EXPECT_EQ(window.edProgFilePath->text(), chosen);
     EXPECT_EQ(window.edProgFilePath->toolTip(), chosen);
     EXPECT_THAT(os.calls, IsEmpty());
@@ -62,15 +64,16 @@ TEST_F(SetupTabWindowTest, AConfirmedFileBecomesPathAndHint) {
 
 TEST_F(SetupTabWindowTest, ACancelledDialogKeepsThePathButStillSetsTheHint) {
     TTabbedForm& window = build();
-    window.edProgFilePath->setText("/typed/by/hand");
+    window.edProgFilePath->setText(u"/typed/by/hand"_s);
     answerDialogWith(std::nullopt);
 
     window.btnOpenFileDialog->click();
-    EXPECT_EQ(window.edProgFilePath->text(), "/typed/by/hand");
-    EXPECT_EQ(window.edProgFilePath->toolTip(), "/typed/by/hand");
+    EXPECT_EQ(window.edProgFilePath->text(), u"/typed/by/hand"_s);
+    EXPECT_EQ(window.edProgFilePath->toolTip(), u"/typed/by/hand"_s);
 
     window.btnClearProgFilePath->click();
-    EXPECT_EQ(window.edProgFilePath->toolTip(), "/typed/by/hand") << "clearing keeps the old hint";
+    EXPECT_EQ(window.edProgFilePath->toolTip(), u"/typed/by/hand"_s)
+        << "clearing keeps the old hint";
 }
 
 #ifndef Q_OS_WIN
@@ -79,18 +82,18 @@ TEST_F(SetupTabWindowTest, ACancelledDialogKeepsThePathButStillSetsTheHint) {
 TEST_F(SetupTabWindowTest, TheDialogOffersFoldersAndExecutableFiles) {
     QTemporaryDir directory;
     ASSERT_TRUE(directory.isValid());
-    ASSERT_TRUE(QDir(directory.path()).mkdir("bin"));
+    ASSERT_TRUE(QDir(directory.path()).mkdir(u"bin"_s));
     for (const char* name : {"run-me", "notes.txt"}) {
-        QFile file(directory.filePath(name));
+        QFile file(directory.filePath(QString::fromUtf8(name)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    ::chmod(QFile::encodeName(directory.filePath("run-me")).constData(), 0755);
-    ::chmod(QFile::encodeName(directory.filePath("notes.txt")).constData(), 0644);
+    ::chmod(QFile::encodeName(directory.filePath(u"run-me"_s)).constData(), 0755);
+    ::chmod(QFile::encodeName(directory.filePath(u"notes.txt"_s)).constData(), 0644);
 
     TTabbedForm& window = build();
     QStringList offered;
     window.OpenDialog1.setPicker([&](QFileDialog& dialog) -> std::optional<QString> {
-        EXPECT_EQ(dialog.nameFilters(), QStringList("Applications (*)"));
+        EXPECT_EQ(dialog.nameFilters(), QStringList(u"Applications (*)"_s));
         EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
         dialog.setDirectory(directory.path());
 
@@ -106,14 +109,14 @@ TEST_F(SetupTabWindowTest, TheDialogOffersFoldersAndExecutableFiles) {
         for (int row = 0; row < shown->rowCount(shownFolder); ++row) {
             offered << shown->index(row, 0, shownFolder).data().toString();
         }
-        return directory.filePath("run-me");
+        return directory.filePath(u"run-me"_s);
     });
 
     window.btnOpenFileDialog->click();
 
     offered.sort();
-    EXPECT_EQ(offered, QStringList({"bin", "run-me"}));
-    EXPECT_EQ(window.edProgFilePath->text(), directory.filePath("run-me"));
+    EXPECT_EQ(offered, QStringList({u"bin"_s, u"run-me"_s}));
+    EXPECT_EQ(window.edProgFilePath->text(), directory.filePath(u"run-me"_s));
 }
 #endif
 

@@ -5,6 +5,8 @@
 
 #include "support/WindowFixture.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quarnel::testing {
 namespace {
 
@@ -16,9 +18,9 @@ class TimeKeepersWindowTest : public WindowTest {
     // A window whose Setup tab names a service and a program.
     TTabbedForm& buildConfigured() {
         TTabbedForm& window = build();
-        window.edServiceName->setText("time keeper");
-        window.edProgFilePath->setText("/opt/keepers/MyClock");
-        window.edProgParams->setText("--sync 'every minute'");
+        window.edServiceName->setText(u"time keeper"_s);
+        window.edProgFilePath->setText(u"/opt/keepers/MyClock"_s);
+        window.edProgParams->setText(u"--sync 'every minute'"_s);
         return window;
     }
 
@@ -33,7 +35,7 @@ class TimeKeepersWindowTest : public WindowTest {
 TEST_F(TimeKeepersWindowTest, StartsPausedWithTheClockButtonsLocked) {
     TTabbedForm& window = build();
     EXPECT_FALSE(window.swPauseActive->isChecked());
-    EXPECT_EQ(window.lbPauseActive->text(), "Paused");
+    EXPECT_EQ(window.lbPauseActive->text(), u"Paused"_s);
     EXPECT_FALSE(clockButtonsEnabled(window));
     EXPECT_THAT(os.calls, IsEmpty());
 }
@@ -45,7 +47,7 @@ TEST_F(TimeKeepersWindowTest, ActivatingStopsServiceThenEveryCopyOfTheProgram) {
 
     window.swPauseActive->click();
 
-    EXPECT_EQ(window.lbPauseActive->text(), "Active/Ready");
+    EXPECT_EQ(window.lbPauseActive->text(), u"Active/Ready"_s);
     EXPECT_TRUE(clockButtonsEnabled(window));
     EXPECT_THAT(os.calls, ElementsAre("controlService stop [time keeper]",
                                       "findProcessesByFileName [MyClock]", "terminateProcess 311",
@@ -59,7 +61,7 @@ TEST_F(TimeKeepersWindowTest, PausingStartsServiceThenLaunchesTheProgram) {
 
     window.swPauseActive->click();
 
-    EXPECT_EQ(window.lbPauseActive->text(), "Paused");
+    EXPECT_EQ(window.lbPauseActive->text(), u"Paused"_s);
     EXPECT_FALSE(clockButtonsEnabled(window));
     EXPECT_THAT(os.calls,
                 ElementsAre("controlService start [time keeper]",
@@ -83,12 +85,12 @@ TEST_F(TimeKeepersWindowTest, EmptyTextsSkipTheirHalfAndBlanksDoNot) {
         unit = UnitState{};
         os.calls.clear();
         TTabbedForm& window = build();
-        window.edServiceName->setText(c.service);
-        window.edProgFilePath->setText(c.path);
+        window.edServiceName->setText(QString::fromUtf8(c.service));
+        window.edProgFilePath->setText(QString::fromUtf8(c.path));
 
         window.swPauseActive->click();
         EXPECT_EQ(os.calls, c.stopCalls) << c.service << "|" << c.path;
-        EXPECT_EQ(window.lbPauseActive->text(), "Active/Ready");
+        EXPECT_EQ(window.lbPauseActive->text(), u"Active/Ready"_s);
         EXPECT_TRUE(clockButtonsEnabled(window));
     }
 }
@@ -98,7 +100,7 @@ TEST_F(TimeKeepersWindowTest, BothTextsEmptyOnlyChangesLabelAndButtons) {
     window.swPauseActive->click();
     window.swPauseActive->click();
     EXPECT_THAT(os.calls, IsEmpty());
-    EXPECT_EQ(window.lbPauseActive->text(), "Paused");
+    EXPECT_EQ(window.lbPauseActive->text(), u"Paused"_s);
 }
 
 TEST_F(TimeKeepersWindowTest, TheVerboseSwitchLaunchesNothingAndRulesTheNextCommand) {
@@ -124,8 +126,8 @@ TEST_F(TimeKeepersWindowTest, TheStartUsesTheTextsAsTheyAreThen) {
     window.swPauseActive->click();
     os.calls.clear();
 
-    window.edServiceName->setText("other service");
-    window.edProgFilePath->setText("/usr/bin/other keeper");
+    window.edServiceName->setText(u"other service"_s);
+    window.edProgFilePath->setText(u"/usr/bin/other keeper"_s);
     window.edProgParams->clear();
     window.swPauseActive->click();
 
@@ -149,12 +151,12 @@ TEST_F(TimeKeepersWindowTest, PausingLocksOnlyTheThreeButtonsAndAPendingSetStill
         return disabled;
     };
     // Use waits for an estimate of the decodes, paused or not.
-    EXPECT_EQ(disabledWidgets(), QStringList({"btnUseDecodes"}));
+    EXPECT_EQ(disabledWidgets(), QStringList({u"btnUseDecodes"_s}));
 
     window.swPauseActive->click();
 
-    EXPECT_EQ(disabledWidgets(),
-              QStringList({"btnAcceptTimeShift", "btnSet", "btnSetOrigin", "btnUseDecodes"}));
+    EXPECT_EQ(disabledWidgets(), QStringList({u"btnAcceptTimeShift"_s, u"btnSet"_s,
+                                              u"btnSetOrigin"_s, u"btnUseDecodes"_s}));
 
     window.Timer1Timer();
     EXPECT_THAT(os.appliedShifts, ElementsAre(ShiftStep));
@@ -226,7 +228,7 @@ TEST_F(TimeKeepersWindowTest, AFailingCloseShowsWhyAndKeepsTheWindowOpen) {
 
     EXPECT_FALSE(window.close());
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(errorBoxes, QStringList("The program parameters leave a quote open: 'x."));
+    EXPECT_EQ(errorBoxes, QStringList(u"The program parameters leave a quote open: 'x."_s));
     EXPECT_TRUE(refusing.files.count(settingsPath())) << "the settings are saved all the same";
 
     refusing.refuse = false;

@@ -15,6 +15,8 @@
 #include "platform/linux/ScratchSupport.h"
 #include "support/WindowFixture.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quarnel::testing {
 namespace {
 
@@ -57,8 +59,8 @@ class SettingsOnLinuxTest : public WindowTest {
 
 TEST_F(SettingsOnLinuxTest, WhatOneRunSavesTheNextRunLoads) {
     TTabbedForm& window = build();
-    window.edServiceName->setText("chrony");
-    window.ListBox1->addItems({"Grüße ", " \"73\""});
+    window.edServiceName->setText(u"chrony"_s);
+    window.ListBox1->addItems({u"Grüße "_s, u" \"73\""_s});
     ASSERT_TRUE(window.close());
     EXPECT_THAT(entries(directory / "config" / "quarnel"), ElementsAre("Quarnel.ini"))
         << "no temporary file left";
@@ -66,10 +68,10 @@ TEST_F(SettingsOnLinuxTest, WhatOneRunSavesTheNextRunLoads) {
     form.reset();
     unit = UnitState{};
     TTabbedForm& next = build();
-    EXPECT_EQ(next.edServiceName->text(), "chrony");
+    EXPECT_EQ(next.edServiceName->text(), u"chrony"_s);
     ASSERT_EQ(next.ListBox1->count(), 2);
-    EXPECT_EQ(next.ListBox1->item(0)->text(), "Grüße ");
-    EXPECT_EQ(next.ListBox1->item(1)->text(), " \"73\"");
+    EXPECT_EQ(next.ListBox1->item(0)->text(), u"Grüße "_s);
+    EXPECT_EQ(next.ListBox1->item(1)->text(), u" \"73\""_s);
 }
 
 // A link into a directory that does not exist reads as a missing file, and
@@ -114,7 +116,7 @@ TEST_F(SettingsOnLinuxTest, AnExistingFileThatCannotBeReadIsLeftAsItWas) {
 
         TTabbedForm& window = build();
         EXPECT_EQ(window.ListBox1->count(), 0) << what;
-        window.ListBox1->addItem("typed in this run");
+        window.ListBox1->addItem(u"typed in this run"_s);
         window.show();
         EXPECT_TRUE(window.close()) << what;
 
@@ -139,7 +141,7 @@ TEST_F(SettingsOnLinuxTest, ASettingsFileReachedThroughALinkStaysALink) {
     fs::create_symlink("kept/Quarnel.ini", directory / "Quarnel.ini");
     TTabbedForm& first = build();
     EXPECT_EQ(first.ListBox1->count(), 0);
-    first.ListBox1->addItem("through the link");
+    first.ListBox1->addItem(u"through the link"_s);
     ASSERT_TRUE(first.close());
 
     EXPECT_TRUE(fs::is_symlink(directory / "Quarnel.ini"));
@@ -148,7 +150,7 @@ TEST_F(SettingsOnLinuxTest, ASettingsFileReachedThroughALinkStaysALink) {
     unit = UnitState{};
     TTabbedForm& next = build();
     ASSERT_EQ(next.ListBox1->count(), 1);
-    EXPECT_EQ(next.ListBox1->item(0)->text(), "through the link");
+    EXPECT_EQ(next.ListBox1->item(0)->text(), u"through the link"_s);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "settings/IniDocument.h"
 #include "support/WindowFixture.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quarnel::testing {
 namespace {
 
@@ -56,7 +58,7 @@ class SettingsWindowTest : public WindowTest {
 
     // Closes the window as the user would and returns the file it left.
     std::string closeAndReadBack() {
-        EXPECT_TRUE(form->close()) << errorBoxes.join('\n').toStdString();
+        EXPECT_TRUE(form->close()) << errorBoxes.join(u'\n').toStdString();
         return withNewlines(os.files[settingsPath()]);
     }
 
@@ -92,10 +94,10 @@ TEST_F(SettingsWindowTest, WithoutAFileEverySettingHasItsDefault) {
     EXPECT_FALSE(window.swVerboseMode->isChecked());
     EXPECT_FALSE(unit.VerboseFlag);
     EXPECT_FALSE(window.cbResetAfterEachSet->isChecked());
-    EXPECT_EQ(window.edServiceName->text(), "");
-    EXPECT_EQ(window.edProgFilePath->text(), "");
-    EXPECT_EQ(window.edProgParams->text(), "");
-    EXPECT_EQ(window.edRefreshTime->text(), "1000");
+    EXPECT_EQ(window.edServiceName->text(), u""_s);
+    EXPECT_EQ(window.edProgFilePath->text(), u""_s);
+    EXPECT_EQ(window.edProgParams->text(), u""_s);
+    EXPECT_EQ(window.edRefreshTime->text(), u"1000"_s);
     EXPECT_EQ(window.Timer1.interval(), 1000) << "the form's 500 is replaced";
     EXPECT_EQ(window.pos(), QPoint(0, 0));
     EXPECT_EQ(window.size(), QSize(400, 540));
@@ -115,17 +117,17 @@ TEST_F(SettingsWindowTest, TheSettingsAreReadAndWrittenWhereThePlatformKeepsThem
     os.settingsFileAt = kept;
     os.files[kept] = "[Setup]\nService=chrony\n";
     TTabbedForm& window = build();
-    EXPECT_EQ(window.edServiceName->text(), "chrony");
+    EXPECT_EQ(window.edServiceName->text(), u"chrony"_s);
 
-    window.edServiceName->setText("systemd-timesyncd");
-    EXPECT_TRUE(form->close()) << errorBoxes.join('\n').toStdString();
+    window.edServiceName->setText(u"systemd-timesyncd"_s);
+    EXPECT_TRUE(form->close()) << errorBoxes.join(u'\n').toStdString();
     EXPECT_THAT(os.files[kept], HasSubstr("[Setup]\nService=systemd-timesyncd\n"));
     EXPECT_FALSE(os.files.contains(settingsPath())) << "nothing in the current directory";
 }
 
 TEST_F(SettingsWindowTest, ClipsAreStoredAsACountAndOneKeyEach) {
     TTabbedForm& window = build();
-    window.ListBox1->addItems({"CQ CQ de DL1ABC", "73"});
+    window.ListBox1->addItems({u"CQ CQ de DL1ABC"_s, u"73"_s});
     closeAndReadBack();
     EXPECT_EQ(clipSection(), "[Clips]\nNumOfClips=2\nClip0=CQ CQ de DL1ABC\nClip1=73\n");
 }
@@ -142,16 +144,16 @@ TEST_F(SettingsWindowTest, EveryStoredValueIsLoadedAndWrittenBackUnchanged) {
     TTabbedForm& window = build();
 
     EXPECT_TRUE(window.swPauseActive->isChecked());
-    EXPECT_EQ(window.edServiceName->text(), "W32Time");
-    EXPECT_EQ(window.edProgFilePath->text(), "C:\\Tools\\sync.exe");
-    EXPECT_EQ(window.edProgParams->text(), "/quiet /x=1");
+    EXPECT_EQ(window.edServiceName->text(), u"W32Time"_s);
+    EXPECT_EQ(window.edProgFilePath->text(), u"C:\\Tools\\sync.exe"_s);
+    EXPECT_EQ(window.edProgParams->text(), u"/quiet /x=1"_s);
     EXPECT_TRUE(window.swVerboseMode->isChecked());
     EXPECT_TRUE(unit.VerboseFlag);
-    EXPECT_EQ(window.edRefreshTime->text(), "250");
+    EXPECT_EQ(window.edRefreshTime->text(), u"250"_s);
     EXPECT_EQ(window.Timer1.interval(), 250);
     EXPECT_TRUE(window.cbResetAfterEachSet->isChecked());
     EXPECT_EQ(window.pos(), QPoint(120, 80));
-    EXPECT_THAT(clips(), ElementsAre("CQ DL1ABC", ""));
+    EXPECT_THAT(clips(), ElementsAre(u"CQ DL1ABC"_s, u""_s));
     window.FormActivate();
     EXPECT_EQ(window.TabControl1->currentIndex(), 2);
 
@@ -180,9 +182,9 @@ TEST_F(SettingsWindowTest, VerboseIsOnForEveryNonZeroInteger) {
 
 TEST_F(SettingsWindowTest, TheClipCountDecidesHowManyItemsAreRead) {
     const std::pair<const char*, QStringList> cases[] = {
-        {"NumOfClips=3\nClip0=a\n", {"a"}}, {"NumOfClips=3\nClip1=b\n", {"", "b"}},
-        {"NumOfClips=-1\nClip0=a\n", {}},   {"NumOfClips=1\nClip0=a\nClip1=b\n", {"a"}},
-        {"NumOfClips=abc\nClip0=a\n", {}},  {"Clip0=a\n", {}},
+        {"NumOfClips=3\nClip0=a\n", {u"a"_s}}, {"NumOfClips=3\nClip1=b\n", {u""_s, u"b"_s}},
+        {"NumOfClips=-1\nClip0=a\n", {}},      {"NumOfClips=1\nClip0=a\nClip1=b\n", {u"a"_s}},
+        {"NumOfClips=abc\nClip0=a\n", {}},     {"Clip0=a\n", {}},
     };
     for (const auto& [section, items] : cases) {
         givenSettingsFile(std::string("[Clips]\n") + section);
@@ -197,9 +199,9 @@ TEST_F(SettingsWindowTest, TheClipCountDecidesHowManyItemsAreRead) {
 TEST_F(SettingsWindowTest, AHugeClipCountReadsOnlyAsFarAsTheClipKeysGo) {
     const std::pair<const char*, QStringList> cases[] = {
         {"NumOfClips=2147483647\n", {}},
-        {"NumOfClips=2147483647\nClip2=c\nClip0=a\n", {"a", "", "c"}},
-        {"NumOfClips=2\nClip5=beyond\nClip0=a\n", {"a"}},
-        {"NumOfClips=9\nclip1=b\nClip01=x\nClip+2=x\nClip 3=x\n", {"", "b"}},
+        {"NumOfClips=2147483647\nClip2=c\nClip0=a\n", {u"a"_s, u""_s, u"c"_s}},
+        {"NumOfClips=2\nClip5=beyond\nClip0=a\n", {u"a"_s}},
+        {"NumOfClips=9\nclip1=b\nClip01=x\nClip+2=x\nClip 3=x\n", {u""_s, u"b"_s}},
     };
     for (const auto& [section, items] : cases) {
         givenSettingsFile(std::string("[Clips]\n") + section);
@@ -217,7 +219,7 @@ TEST_F(SettingsWindowTest, EveryClipOfALongListSurvivesALoadAndASave) {
     givenSettingsFile(file);
     TTabbedForm& window = build();
     ASSERT_EQ(window.ListBox1->count(), kClips);
-    EXPECT_EQ(window.ListBox1->item(kClips - 1)->text(), "c99999");
+    EXPECT_EQ(window.ListBox1->item(kClips - 1)->text(), u"c99999"_s);
     EXPECT_EQ(clipSection(), file) << "before the close";
     closeAndReadBack();
     EXPECT_EQ(clipSection(), file);
@@ -272,7 +274,7 @@ TEST_F(SettingsWindowTest, TheStoredRefreshPassesTheDigitsFilterOrFallsBackToThe
     for (const RefreshCase& c : cases) {
         givenSettingsFile(std::string("[Timing]\nRefresh=") + c.stored + "\n");
         TTabbedForm& window = build();
-        EXPECT_EQ(window.edRefreshTime->text(), c.shown) << c.stored;
+        EXPECT_EQ(window.edRefreshTime->text(), QString::fromUtf8(c.shown)) << c.stored;
         EXPECT_EQ(window.Timer1.interval(), c.interval) << c.stored;
         EXPECT_EQ(window.Timer1.isTicking(), c.interval != 0) << c.stored;
     }
@@ -286,7 +288,7 @@ TEST_F(SettingsWindowTest, ConfirmingAnUnusableRefreshWhileRunningStillShowsTheE
     QTest::keyClick(window.edRefreshTime, Qt::Key_Backspace);
     QTest::keyClick(window.edRefreshTime, Qt::Key_Return);
 
-    EXPECT_THAT(errorBoxes, ElementsAre("'' ist kein gültiger Integerwert."));
+    EXPECT_THAT(errorBoxes, ElementsAre(u"'' ist kein gültiger Integerwert."_s));
     EXPECT_EQ(window.Timer1.interval(), 1000);
     EXPECT_THAT(closeAndReadBack(), HasSubstr("[Timing]\nRefresh=\n")) << "stored as typed";
     EXPECT_EQ(restart().Timer1.interval(), 1000);
@@ -347,7 +349,7 @@ TEST_F(SettingsWindowTest, WhenKeepersAndSaveBothFailBothAreShown) {
     closeWithoutSaving = true;
 
     EXPECT_TRUE(window.close());
-    EXPECT_THAT(errorBoxes, ElementsAre("The program parameters leave a quote open: 'open."));
+    EXPECT_THAT(errorBoxes, ElementsAre(u"The program parameters leave a quote open: 'open."_s));
     EXPECT_THAT(closeQuestions, ElementsAre(QString::fromStdString(
                                     "In " + settingsPath() + " kann nicht geschrieben werden.")));
 }
@@ -359,7 +361,7 @@ TEST_F(SettingsWindowTest, AFileThatCouldNotBeReadIsNeverOverwritten) {
     os.unreadableFiles.insert(settingsPath());
     TTabbedForm& window = build();
     EXPECT_THAT(clips(), ElementsAre());
-    window.ListBox1->addItem("typed in this run");
+    window.ListBox1->addItem(u"typed in this run"_s);
     window.show();
 
     EXPECT_TRUE(window.close());
@@ -374,22 +376,22 @@ TEST_F(SettingsWindowTest, AFileThatCouldNotBeReadIsNeverOverwritten) {
 }
 
 TEST_F(SettingsWindowTest, TextsComeBackExactlyAsTheyWereWritten) {
-    const QString longClip = QString("0123456789").repeated(300);
-    const QStringList written = {longClip,        "  blanks on both sides  ",
-                                 "\"in quotes\"", "Grüße Привет 日本 🙂",
-                                 "a=b;c",         ""};
+    const QString longClip = QString(u"0123456789"_s).repeated(300);
+    const QStringList written = {longClip,           u"  blanks on both sides  "_s,
+                                 u"\"in quotes\""_s, u"Grüße Привет 日本 🙂"_s,
+                                 u"a=b;c"_s,         u""_s};
     TTabbedForm& window = build();
-    window.edServiceName->setText(" W32Time ");
-    window.edProgFilePath->setText("\"C:\\Program Files\\Sync\\sync.exe\"");
-    window.edProgParams->setText("-server=\"ptb.de\" ");
+    window.edServiceName->setText(u" W32Time "_s);
+    window.edProgFilePath->setText(u"\"C:\\Program Files\\Sync\\sync.exe\""_s);
+    window.edProgParams->setText(u"-server=\"ptb.de\" "_s);
     window.ListBox1->addItems(written);
     EXPECT_THAT(closeAndReadBack(), HasSubstr("Clip3=Grüße Привет 日本 🙂\n"))
         << "UTF-8 text";
 
     TTabbedForm& next = restart();
-    EXPECT_EQ(next.edServiceName->text(), " W32Time ");
-    EXPECT_EQ(next.edProgFilePath->text(), "\"C:\\Program Files\\Sync\\sync.exe\"");
-    EXPECT_EQ(next.edProgParams->text(), "-server=\"ptb.de\" ");
+    EXPECT_EQ(next.edServiceName->text(), u" W32Time "_s);
+    EXPECT_EQ(next.edProgFilePath->text(), u"\"C:\\Program Files\\Sync\\sync.exe\""_s);
+    EXPECT_EQ(next.edProgParams->text(), u"-server=\"ptb.de\" "_s);
     EXPECT_EQ(clips(), written);
 }
 
@@ -397,9 +399,9 @@ TEST_F(SettingsWindowTest, TextsComeBackExactlyAsTheyWereWritten) {
 // CR, or one left at the end of the file) costs no other character.
 TEST_F(SettingsWindowTest, AValueEndingInACarriageReturnKeepsItsOtherCharacters) {
     const std::pair<std::string, QString> cases[] = {
-        {"Clip0=CQ DX\r\r\n", "CQ DX\r"}, {"Clip0=CQ DX\r\n", "CQ DX"},
-        {"Clip0=CQ DX\r", "CQ DX"},       {"Clip0=CQ\rDX\r\r\n", "CQ\rDX\r"},
-        {"Clip0=\r\r\n", "\r"},
+        {"Clip0=CQ DX\r\r\n", u"CQ DX\r"_s}, {"Clip0=CQ DX\r\n", u"CQ DX"_s},
+        {"Clip0=CQ DX\r", u"CQ DX"_s},       {"Clip0=CQ\rDX\r\r\n", u"CQ\rDX\r"_s},
+        {"Clip0=\r\r\n", u"\r"_s},
     };
     for (const auto& [line, loaded] : cases) {
         givenSettingsFile("[Clips]\r\nNumOfClips=1\r\n" + line);
@@ -407,7 +409,7 @@ TEST_F(SettingsWindowTest, AValueEndingInACarriageReturnKeepsItsOtherCharacters)
         EXPECT_EQ(clips(), QStringList(loaded)) << line;
         closeAndReadBack();
         QString saved = loaded;
-        saved.replace('\r', ' ');
+        saved.replace(u'\r', u' ');
         EXPECT_EQ(restart().ListBox1->item(0)->text(), saved) << line;
     }
 }
@@ -416,9 +418,9 @@ TEST_F(SettingsWindowTest, FilesWrittenByTheWindowsProfileFunctionsAreRead) {
     const std::string utf16 = std::string("\xFF\xFE[\0s\0e\0t\0u\0p\0]\0\r\0\n\0", 20) +
                               std::string("s\0e\0r\0v\0i\0c\0e\0=\0\xE4\0\r\0\n\0", 22);
     const std::pair<std::string, QString> cases[] = {
-        {utf16, "ä"},
-        {"[Setup]\r\nService=f\xFCr\r\n", "für"},
-        {"\xEF\xBB\xBF[Setup]\nService=f\xC3\xBCr\n", "für"},
+        {utf16, u"ä"_s},
+        {"[Setup]\r\nService=f\xFCr\r\n", u"für"_s},
+        {"\xEF\xBB\xBF[Setup]\nService=f\xC3\xBCr\n", u"für"_s},
     };
     for (const auto& [file, service] : cases) {
         givenSettingsFile(file);
@@ -429,10 +431,10 @@ TEST_F(SettingsWindowTest, FilesWrittenByTheWindowsProfileFunctionsAreRead) {
 TEST_F(SettingsWindowTest, TheFileIsAlwaysTheOneInTheCurrentDirectoryOfTheMoment) {
     givenSettingsFile("[Setup]\nService=first\n");
     os.workingDirectory = "/srv/radio";
-    EXPECT_EQ(build().edServiceName->text(), "") << "the first directory's file is not found";
+    EXPECT_EQ(build().edServiceName->text(), u""_s) << "the first directory's file is not found";
 
     os.workingDirectory = "/home/op";
-    EXPECT_EQ(restart().edServiceName->text(), "first");
+    EXPECT_EQ(restart().edServiceName->text(), u"first"_s);
     os.workingDirectory = "/srv/radio";
     closeAndReadBack();
     EXPECT_THAT(os.calls, ElementsAre(replaceSettingsCall()));

@@ -13,6 +13,8 @@
 #include "settings/IniDocument.h"
 #include "support/RecordingPlatform.h"
 
+using namespace Qt::StringLiterals;
+
 namespace quarnel::testing {
 
 // Qt's warnings, kept so that a test can fail on a handler that the .ui binds
@@ -83,7 +85,7 @@ class WindowTest : public ::testing::Test {
         form.reset();
         setErrorBoxHandler({});
         setCloseQuestionHandler({});
-        EXPECT_EQ(qtWarnings().filter(QStringLiteral("QObject::connect")).join('\n'), QString());
+        EXPECT_EQ(qtWarnings().filter(QStringLiteral("QObject::connect")).join(u'\n'), QString());
     }
 
     TTabbedForm& build() {

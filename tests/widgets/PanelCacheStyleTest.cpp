@@ -87,7 +87,9 @@ INSTANTIATE_TEST_SUITE_P(
         PanelCase{"disabled", QStyle::State_None, QColor(0xE0, 0xE0, 0xE0), {81, 36}, 1},
         PanelCase{"coloured", kEnabled, QColor(0xFF, 0xF0, 0xC0), {113, 36}, 1},
         PanelCase{"high_density", kEnabled | QStyle::State_HasFocus, Qt::white, {217, 25}, 2}),
-    [](const ::testing::TestParamInfo<PanelCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<PanelCase>& instance) {
+        return std::string(instance.param.name);
+    });
 
 TEST(PanelCacheStyle, OnTheWindowsBackgroundTheClockPanelIsExact) {
     const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));

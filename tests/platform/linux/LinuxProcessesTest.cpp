@@ -33,9 +33,9 @@ class LinuxProcessesTest : public ::testing::Test {
         }
     }
 
-    // A copy of sleep named `name` in the scratch directory.
-    std::string dummyProgram(const std::string& name) {
-        const std::string path = scratch.file(name);
+    // A copy of sleep named `fileName` in the scratch directory.
+    std::string dummyProgram(const std::string& fileName) {
+        const std::string path = scratch.file(fileName);
         fs::copy_file("/bin/sleep", path);
         ::chmod(path.c_str(), 0755);
         return path;

@@ -143,12 +143,12 @@ class ImageWriter {
   public:
     explicit ImageWriter(bool littleEndian) : littleEndian_(littleEndian) {}
 
-    void put(std::string& bytes, std::size_t offset, std::uint64_t value, int width) const {
+    void put(std::string& bytes, std::size_t offset, std::uint64_t value, std::size_t width) const {
         if (bytes.size() < offset + width) {
             bytes.resize(offset + width, '\0');
         }
-        for (int i = 0; i < width; ++i) {
-            const int shift = 8 * (littleEndian_ ? i : width - 1 - i);
+        for (std::size_t i = 0; i < width; ++i) {
+            const std::size_t shift = 8 * (littleEndian_ ? i : width - 1 - i);
             bytes[offset + i] = static_cast<char>((value >> shift) & 0xFF);
         }
     }
@@ -184,7 +184,7 @@ class ImageWriter {
 // An ELF header, one PT_NOTE program header and the notes behind them.
 std::string elfImage(const ElfShape& shape, const std::vector<Note>& notes) {
     const ImageWriter writer(shape.littleEndian);
-    const int word = shape.is64 ? 8 : 4;
+    const std::size_t word = shape.is64 ? 8 : 4;
     const std::size_t headerSize = shape.is64 ? 64 : 52;
     const std::size_t entrySize = shape.is64 ? 56 : 32;
     const std::string noteBytes = writer.notes(notes, shape.noteAlignment);
@@ -252,7 +252,7 @@ TEST_F(LinuxVersionTest, SizesThatPointOutsideTheFileGiveNoVersion) {
         const char* what;
         std::size_t offset;
         std::uint64_t value;
-        int width;
+        std::size_t width;
     };
     const std::size_t notes = 64 + 56;
     const Damage damages[] = {
