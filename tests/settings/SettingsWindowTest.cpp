@@ -119,7 +119,7 @@ TEST_F(SettingsWindowTest, TheSettingsAreReadAndWrittenWhereThePlatformKeepsThem
 
     window.edServiceName->setText("systemd-timesyncd");
     EXPECT_TRUE(form->close()) << errorBoxes.join('\n').toStdString();
-    EXPECT_THAT(os.files[kept], HasSubstr("[Setup]\nService=systemd-timesyncd\n"));
+    EXPECT_THAT(withNewlines(os.files[kept]), HasSubstr("[Setup]\nService=systemd-timesyncd\n"));
     EXPECT_FALSE(os.files.contains(settingsPath())) << "nothing in the current directory";
 }
 
