@@ -121,7 +121,7 @@ TEST_F(SettingsWindowTest, TheSettingsAreReadAndWrittenWhereThePlatformKeepsThem
 
     window.edServiceName->setText(u"systemd-timesyncd"_s);
     EXPECT_TRUE(form->close()) << errorBoxes.join(u'\n').toStdString();
-    EXPECT_THAT(os.files[kept], HasSubstr("[Setup]\nService=systemd-timesyncd\n"));
+    EXPECT_THAT(withNewlines(os.files[kept]), HasSubstr("[Setup]\nService=systemd-timesyncd\n"));
     EXPECT_FALSE(os.files.contains(settingsPath())) << "nothing in the current directory";
 }
 

@@ -211,6 +211,8 @@ class PauseSwitchTest(WineTestCase):
             except subprocess.TimeoutExpired:
                 self.fail("a copy of the dummy time keeper still runs")
 
+        # The service command's console may have come up over the window.
+        q.activate(q.window)
         q.click("swPauseActive")
         self.assertEqual(self.net_calls(2), [f"stop\t{self.name}", f"start\t{self.name}"])
         self.assertTrue(wait_until(lambda: len(self.keeper_runs()) == 3, 30),
