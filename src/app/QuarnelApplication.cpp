@@ -30,12 +30,13 @@ QString loadStyleSheet() {
 
 QuarnelApplication::QuarnelApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Quarnel"));
-#ifndef Q_OS_WIN
-    // Ties the window to its menu entry and takes the installed icon, named
-    // after the application id like the entry.
+    // Ties the window to its menu entry (where the desktop has menu entries)
+    // and takes the installed icon, named after the application id like the
+    // entry, where the icon theme has it.
     setDesktopFileName(QStringLiteral(QUARNEL_APP_ID));
-    setWindowIcon(QIcon::fromTheme(QStringLiteral(QUARNEL_APP_ID)));
-#endif
+    if (const QIcon icon = QIcon::fromTheme(QStringLiteral(QUARNEL_APP_ID)); !icon.isNull()) {
+        setWindowIcon(icon);
+    }
     // The cache knows what Fusion's panels are drawn from; another style (the
     // Windows one) draws its own way, every time.
     if (style()->name() == QLatin1String("fusion")) {

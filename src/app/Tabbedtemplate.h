@@ -26,12 +26,11 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
 
     IntervalTimer Timer1{500};
     DecodeListener Decodes;
-#ifdef Q_OS_WIN
-    OpenFileDialog OpenDialog1{this, QStringLiteral("Applications (*.exe)"), false};
-#else
-    // Linux programs have no extension: the dialog shows the executable files.
-    OpenFileDialog OpenDialog1{this, QStringLiteral("Applications (*)"), true};
-#endif
+    // The filter and what it shows are the platform's (the window is built
+    // after the platform is set).
+    OpenFileDialog OpenDialog1{
+        this, QString::fromUtf8(quarnel::platform().conventions().programFileFilter),
+        quarnel::platform().conventions().programDialogShowsExecutablesOnly};
 
   public slots:
     // Window (app/)

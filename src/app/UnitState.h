@@ -30,11 +30,6 @@ inline UnitState unit;
 inline constexpr std::int64_t ShiftStep = 1'000'000;  // 0.1 s
 
 inline const QString IniFileName = QStringLiteral("Quarnel.ini");
-#ifdef Q_OS_WIN
-inline const QString ExeFileName = QStringLiteral("Quarnel.exe");
-#else
-inline const QString ExeFileName = QStringLiteral("quarnel");
-#endif
 
 // Opened by the donation picture; its QR code is drawn from the same address.
 inline const QString DonationAddress = QStringLiteral(QUARNEL_DONATION_ADDRESS);

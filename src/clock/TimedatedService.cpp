@@ -30,6 +30,10 @@ bool meansNoService(const QDBusMessage& reply) {
 
 }  // namespace
 
+std::unique_ptr<quarnel::TimeService> makeSystemTimeService() {
+    return std::make_unique<TimedatedService>();
+}
+
 quarnel::TimeService::Answer TimedatedService::stepClock(std::int64_t microseconds) {
     const QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {

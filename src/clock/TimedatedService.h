@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/linux/TimeService.h"
+#include "clock/SystemTimeService.h"
 
 // systemd's time service on the system bus (org.freedesktop.timedate1), asked
 // to step the clock by a relative amount. The call allows interactive

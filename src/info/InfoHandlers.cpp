@@ -13,8 +13,8 @@ const std::string kHelpFileName = "QuarnelHelp.html";
 // An unreadable version leaves the text as it was: empty at start-up.
 void TTabbedForm::ShowVersion() {
     quarnel::Platform& system = quarnel::platform();
-    const std::optional<quarnel::FileVersion> version =
-        system.readFileVersion(system.programFile(ExeFileName.toStdString()));
+    const std::optional<quarnel::FileVersion> version = system.readFileVersion(
+        system.programFile(std::string(system.conventions().programFileName)));
     if (version) {
         unit.VersionText = QString::fromStdString(quarnel::formatVersionText(
             {version->major, version->minor, version->release, version->build}));

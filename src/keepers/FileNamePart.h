@@ -10,12 +10,6 @@ namespace quarnel {
 inline constexpr std::string_view kWindowsPathSeparators = "\\/:";
 inline constexpr std::string_view kLinuxPathSeparators = "/";
 
-#ifdef _WIN32
-inline constexpr std::string_view kProgramPathSeparators = kWindowsPathSeparators;
-#else
-inline constexpr std::string_view kProgramPathSeparators = kLinuxPathSeparators;
-#endif
-
 // The text after the last of `separators` in `path`, or all of it when it has
 // none. A path that ends in a separator names no file: the result is empty.
 std::string fileNamePart(std::string_view path, std::string_view separators);

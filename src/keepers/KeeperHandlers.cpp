@@ -66,8 +66,8 @@ void TTabbedForm::ControlService(TKeeperAction action, bool verbose, const QStri
 void TTabbedForm::ControlProgram(TKeeperAction action, const QString& filePath,
                                  const QString& parameters) {
     if (action == TKeeperAction::Stop) {
-        const QString fileName = QString::fromStdString(
-            quarnel::fileNamePart(filePath.toStdString(), quarnel::kProgramPathSeparators));
+        const QString fileName = QString::fromStdString(quarnel::fileNamePart(
+            filePath.toStdString(), quarnel::platform().conventions().programPathSeparators));
         for (const quarnel::ProcessId id : FindProcessByFileName(fileName)) {
             KillProcessById(id);
         }

@@ -16,16 +16,20 @@ void setPlatform(Platform& platform) {
     current = &platform;
 }
 
+const SystemConventions& Platform::conventions() const {
+    return kBuiltForConventions;
+}
+
 std::string Platform::settingsFile(const std::string& fileName) {
-    return fileInDirectory(currentDirectory(), fileName);
+    return fileInDirectory(currentDirectory(), fileName, conventions().pathSeparator);
 }
 
 std::string Platform::helpPage(const std::string& fileName) {
-    return fileInDirectory(currentDirectory(), fileName);
+    return fileInDirectory(currentDirectory(), fileName, conventions().pathSeparator);
 }
 
 std::string Platform::programFile(const std::string& fileName) {
-    return fileInDirectory(currentDirectory(), fileName);
+    return fileInDirectory(currentDirectory(), fileName, conventions().pathSeparator);
 }
 
 }  // namespace quarnel

@@ -9,6 +9,8 @@
 
 #include "clock/TimeCount.h"
 #include "keepers/KeeperAction.h"
+#include "platform/SystemConventions.h"
+#include "platform/TimeService.h"
 
 namespace quarnel {
 
@@ -33,6 +35,10 @@ using Refusal = std::optional<std::string>;
 class Platform {
   public:
     virtual ~Platform() = default;
+
+    // The file names, separators and line ends of the system. By default
+    // those of the system the program is built for.
+    virtual const SystemConventions& conventions() const;
 
     // The local time now, at the finest resolution the system offers.
     virtual TimeCount readLocalTime() = 0;
@@ -87,20 +93,18 @@ class Platform {
 Platform& platform();
 void setPlatform(Platform& platform);
 
-// The implementation for Windows. The Linux program entry builds its
-// LinuxPlatform itself, handing it the time service it may ask.
-std::unique_ptr<Platform> makeSystemPlatform();
-
-#ifdef _WIN32
-inline constexpr std::string_view kPathSeparator = "\\";
-#else
-inline constexpr std::string_view kPathSeparator = "/";
-#endif
+// The implementation for the system the program is built for. A clock step
+// refused for lack of privilege is handed to `timeService` where the system
+// has one (on Linux; it is not owned and must outlive the platform); Windows
+// has none and ignores it.
+std::unique_ptr<Platform> makeSystemPlatform(TimeService* timeService);
 
 // A file in a directory. The separator is always inserted, also after a root
 // directory, so that every path is built the same way.
-inline std::string fileInDirectory(const std::string& directory, std::string_view fileName) {
-    return directory + std::string(kPathSeparator) + std::string(fileName);
+inline std::string fileInDirectory(
+    const std::string& directory, std::string_view fileName,
+    std::string_view separator = kBuiltForConventions.pathSeparator) {
+    return directory + std::string(separator) + std::string(fileName);
 }
 
 }  // namespace quarnel

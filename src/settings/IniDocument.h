@@ -10,12 +10,6 @@
 
 namespace quarnel {
 
-#ifdef _WIN32
-inline constexpr std::string_view kIniLineEnd = "\r\n";
-#else
-inline constexpr std::string_view kIniLineEnd = "\n";
-#endif
-
 // The integer rules of the settings file: leading blanks, an optional sign,
 // then decimal digits or hexadecimal ones after "$", "x", "X", "0x" or "0X",
 // and nothing after the digits; the value must fit a signed 32-bit integer.
@@ -53,7 +47,7 @@ class IniDocument {
 
     // The document as text: "[Section]" lines and "Key=value" lines, each
     // ended by `lineEnd`.
-    std::string serialise(std::string_view lineEnd = kIniLineEnd) const;
+    std::string serialise(std::string_view lineEnd) const;
 
   private:
     struct Entry {

@@ -157,7 +157,8 @@ void TTabbedForm::SaveSettings() {
     }
     SaveDecodeSettings(settings);
 
-    if (quarnel::platform().replaceFile(path, settings.serialise())) {
+    if (quarnel::platform().replaceFile(
+            path, settings.serialise(quarnel::platform().conventions().settingsLineEnd))) {
         throw SettingsNotWritten(path);
     }
 }

@@ -50,14 +50,36 @@ TEST_F(WindowTest, AnUnreadableVersionLeavesTheVersionTextAsItWas) {
 
 TEST_F(WindowTest, InTheRootDirectoryThePathsKeepTheDoubledSeparator) {
     os.workingDirectory = kRootDirectory;
-    os.versions = {{kRootDirectory + ExeFileName.toStdString(), {9, 9, 9, 9}},
-                   {programFileIn(kRootDirectory), {2, 1, 0, 15}}};
+    os.versions = {
+        {kRootDirectory + std::string(kBuiltForConventions.programFileName), {9, 9, 9, 9}},
+        {programFileIn(kRootDirectory), {2, 1, 0, 15}}};
     TTabbedForm& window = build();
     EXPECT_EQ(window.lblVersionNumber->text(), u"2.1.0.15"_s);
 
     QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
     EXPECT_THAT(os.calls, ElementsAre("openDocument [" +
                                       fileInDirectory(kRootDirectory, "QuarnelHelp.html") + "]"));
+}
+
+// The platform's answers decide the file name and the separator, so each
+// system's are tried on every build.
+TEST_F(WindowTest, TheVersionIsAskedOfTheProgramFileOfTheSystemThePlatformAnswersFor) {
+    const struct {
+        SystemConventions system;
+        std::string directory;
+        std::string programFile;
+    } cases[] = {
+        {kWindowsConventions, R"(C:\Radio)", R"(C:\Radio\Quarnel.exe)"},
+        {kLinuxConventions, "/home/op/radio", "/home/op/radio/quarnel"},
+    };
+    for (const auto& [system, directory, programFile] : cases) {
+        unit = UnitState{};
+        os.answersFor = system;
+        os.workingDirectory = directory;
+        os.versions = {{programFile, {2, 1, 0, 15}}};
+        TTabbedForm& window = build();
+        EXPECT_EQ(window.lblVersionNumber->text(), "2.1.0.15") << programFile;
+    }
 }
 
 TEST_F(WindowTest, HelpOpensTheHelpPageOfTheCurrentDirectory) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "keepers/FileNamePart.h"
+#include "platform/SystemConventions.h"
 
 namespace quarnel {
 namespace {
@@ -37,11 +38,12 @@ INSTANTIATE_TEST_SUITE_P(
         FileNamePartCase{"C:", "", "C:"}, FileNamePartCase{"", "", ""}));
 
 TEST(FileNamePartTest, ThisBuildUsesItsOwnSystemsSeparators) {
+    const std::string_view separators = kBuiltForConventions.programPathSeparators;
 #ifdef _WIN32
-    EXPECT_EQ(fileNamePart(R"(C:\bin\keeper.exe)", kProgramPathSeparators), "keeper.exe");
+    EXPECT_EQ(fileNamePart(R"(C:\bin\keeper.exe)", separators), "keeper.exe");
 #else
-    EXPECT_EQ(fileNamePart("/usr/bin/keeper", kProgramPathSeparators), "keeper");
-    EXPECT_EQ(fileNamePart(R"(C:\bin\keeper.exe)", kProgramPathSeparators), R"(C:\bin\keeper.exe)");
+    EXPECT_EQ(fileNamePart("/usr/bin/keeper", separators), "keeper");
+    EXPECT_EQ(fileNamePart(R"(C:\bin\keeper.exe)", separators), R"(C:\bin\keeper.exe)");
 #endif
 }
 

@@ -54,6 +54,28 @@ TEST_F(TimeKeepersWindowTest, ActivatingStopsServiceThenEveryCopyOfTheProgram) {
                                       "terminateProcess 312"));
 }
 
+// The program's file name is taken with the separators of the system the
+// platform answers for: on Windows "\\" ends a folder, on Linux it is part of
+// the name.
+TEST_F(TimeKeepersWindowTest, TheProgramIsLookedForByTheFileNameOfItsSystem) {
+    const struct {
+        SystemConventions system;
+        std::string fileName;
+    } cases[] = {
+        {kWindowsConventions, "keeper.exe"},
+        {kLinuxConventions, R"(C:\bin\keeper.exe)"},
+    };
+    for (const auto& [system, fileName] : cases) {
+        unit = UnitState{};
+        os.answersFor = system;
+        os.calls.clear();
+        TTabbedForm& window = build();
+        window.edProgFilePath->setText(R"(C:\bin\keeper.exe)");
+        window.swPauseActive->click();
+        EXPECT_THAT(os.calls, ElementsAre("findProcessesByFileName [" + fileName + "]"));
+    }
+}
+
 TEST_F(TimeKeepersWindowTest, PausingStartsServiceThenLaunchesTheProgram) {
     TTabbedForm& window = buildConfigured();
     window.swPauseActive->click();

@@ -167,7 +167,7 @@ TEST(IniDocumentTest, WhatIsWrittenReadsBackTheSame) {
     written.writeInteger("Screen", "Top", -120);
     written.writeBool("Setup", "Verbose", true);
 
-    const IniDocument read = IniDocument::parse(written.serialise());
+    const IniDocument read = IniDocument::parse(written.serialise("\r\n"));
     EXPECT_EQ(read.read("Setup", "Parameter"), "  \"--x=1\"  ");
     EXPECT_EQ(read.readInteger("Screen", "Top", 0), -120);
     EXPECT_TRUE(read.readBool("Setup", "Verbose", false));

@@ -111,6 +111,27 @@ TEST_F(SettingsWindowTest, AFirstStartWithNothingChangedWritesTheDocumentedFile)
     EXPECT_THAT(os.calls, ElementsAre(replaceSettingsCall()));
 }
 
+// The line ends are the platform's: CR LF where it answers for Windows.
+TEST_F(SettingsWindowTest, TheFileIsWrittenWithTheLineEndsOfTheSystem) {
+    const struct {
+        SystemConventions system;
+        std::string start;
+    } cases[] = {
+        {kWindowsConventions, "[Program]\r\nActiveTAB=0\r\n"},
+        {kLinuxConventions, "[Program]\nActiveTAB=0\n"},
+    };
+    for (const auto& [system, start] : cases) {
+        unit = UnitState{};
+        os.answersFor = system;
+        os.workingDirectory = "/home/op";
+        const std::string path = os.settingsFile("Quarnel.ini");
+        os.files.erase(path);
+        build();
+        EXPECT_TRUE(form->close()) << errorBoxes.join('\n').toStdString();
+        EXPECT_EQ(os.files[path].rfind(start, 0), 0U) << os.files[path];
+    }
+}
+
 // As an installed program on Linux keeps them, under ~/.config.
 TEST_F(SettingsWindowTest, TheSettingsAreReadAndWrittenWhereThePlatformKeepsThem) {
     const std::string kept = "/home/op/.config/quarnel/Quarnel.ini";

@@ -28,6 +28,9 @@ class RecordingPlatform : public Platform {
     std::optional<std::string> settingsFileAt;
     std::optional<std::string> helpPageAt;
     std::optional<std::string> programFileAt;
+    // The system whose file names, separators and line ends the double
+    // answers: by default the one the test is built for.
+    SystemConventions answersFor = kBuiltForConventions;
 
     // --- what reached it ---
     std::vector<std::string> calls;
@@ -76,6 +79,8 @@ class RecordingPlatform : public Platform {
         }
         return found->second;
     }
+
+    const SystemConventions& conventions() const override { return answersFor; }
 
     std::string currentDirectory() override { return workingDirectory; }
 

@@ -43,7 +43,7 @@ inline const std::string kRootDirectory = "/";
 #endif
 
 inline std::string programFileIn(const std::string& directory) {
-    return fileInDirectory(directory, ExeFileName.toStdString());
+    return fileInDirectory(directory, kBuiltForConventions.programFileName);
 }
 
 // A settings text as this system writes it, with its line ends turned into
@@ -51,8 +51,9 @@ inline std::string programFileIn(const std::string& directory) {
 inline std::string withNewlines(const std::string& text) {
     std::string lines;
     std::size_t at = 0;
-    for (std::size_t end; (end = text.find(kIniLineEnd, at)) != std::string::npos;
-         at = end + kIniLineEnd.size()) {
+    const std::string_view lineEnd = kBuiltForConventions.settingsLineEnd;
+    for (std::size_t end; (end = text.find(lineEnd, at)) != std::string::npos;
+         at = end + lineEnd.size()) {
         lines.append(text, at, end - at).append("\n");
     }
     lines.append(text, at);

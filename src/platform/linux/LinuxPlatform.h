@@ -3,8 +3,8 @@
 #include <map>
 
 #include "platform/Platform.h"
+#include "platform/TimeService.h"
 #include "platform/linux/ProcessHandle.h"
-#include "platform/linux/TimeService.h"
 
 namespace quarnel {
 

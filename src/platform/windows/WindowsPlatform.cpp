@@ -2,7 +2,7 @@
 
 namespace quarnel {
 
-std::unique_ptr<Platform> makeSystemPlatform() {
+std::unique_ptr<Platform> makeSystemPlatform(TimeService* /*timeService*/) {
     return std::make_unique<WindowsPlatform>();
 }
 
