@@ -78,7 +78,7 @@ TEST_F(WindowTest, TheVersionIsAskedOfTheProgramFileOfTheSystemThePlatformAnswer
         os.workingDirectory = directory;
         os.versions = {{programFile, {2, 1, 0, 15}}};
         TTabbedForm& window = build();
-        EXPECT_EQ(window.lblVersionNumber->text(), "2.1.0.15") << programFile;
+        EXPECT_EQ(window.lblVersionNumber->text(), u"2.1.0.15"_s) << programFile;
     }
 }
 

@@ -70,7 +70,7 @@ TEST_F(TimeKeepersWindowTest, TheProgramIsLookedForByTheFileNameOfItsSystem) {
         os.answersFor = system;
         os.calls.clear();
         TTabbedForm& window = build();
-        window.edProgFilePath->setText(R"(C:\bin\keeper.exe)");
+        window.edProgFilePath->setText(uR"(C:\bin\keeper.exe)"_s);
         window.swPauseActive->click();
         EXPECT_THAT(os.calls, ElementsAre("findProcessesByFileName [" + fileName + "]"));
     }

@@ -127,7 +127,7 @@ TEST_F(SettingsWindowTest, TheFileIsWrittenWithTheLineEndsOfTheSystem) {
         const std::string path = os.settingsFile("Quarnel.ini");
         os.files.erase(path);
         build();
-        EXPECT_TRUE(form->close()) << errorBoxes.join('\n').toStdString();
+        EXPECT_TRUE(form->close()) << errorBoxes.join(u'\n').toStdString();
         EXPECT_EQ(os.files[path].rfind(start, 0), 0U) << os.files[path];
     }
 }
