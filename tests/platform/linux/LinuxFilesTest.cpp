@@ -1,18 +1,18 @@
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/ScratchSupport.h"
 
 namespace quarnel {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::outputAsUnprivilegedUser;
 
 class LinuxFilesTest : public ::testing::Test {
   protected:
@@ -29,35 +29,8 @@ class LinuxFilesTest : public ::testing::Test {
     // the unprivileged user "nobody", for whom permissions are enforced.
     // Returns the refusal reason, or "" when the replace succeeded.
     std::string replaceAsUnprivilegedUser(const std::string& path, const std::string& contents) {
-        int channel[2];
-        if (::pipe(channel) != 0) {
-            ADD_FAILURE() << "no pipe";
-            return {};
-        }
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(channel[0]);
-            constexpr uid_t kNobody = 65534;
-            if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 ||
-                                     ::setuid(kNobody) != 0)) {
-                ::_exit(2);
-            }
-            const std::string reason = system.replaceFile(path, contents).value_or("");
-            const bool sent = ::write(channel[1], reason.data(), reason.size()) ==
-                              static_cast<ssize_t>(reason.size());
-            ::_exit(sent ? 0 : 3);
-        }
-        ::close(channel[1]);
-        std::string reason;
-        char buffer[256];
-        for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
-            reason.append(buffer, static_cast<std::size_t>(n));
-        }
-        ::close(channel[0]);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
-        return reason;
+        return outputAsUnprivilegedUser(
+            [&] { return system.replaceFile(path, contents).value_or(""); });
     }
 
     std::vector<std::string> entries() const {

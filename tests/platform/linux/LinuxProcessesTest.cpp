@@ -1,5 +1,4 @@
 #include <gmock/gmock.h>
-#include <grp.h>
 #include <linux/sched.h>
 #include <signal.h>
 #include <spawn.h>
@@ -87,36 +86,13 @@ class LinuxProcessesTest : public ::testing::Test {
     // What the search finds when run by the unprivileged user "nobody", who
     // cannot read the executable of the processes this test (root) started.
     std::vector<ProcessId> findAsUnprivilegedUser(const std::string& fileName) {
-        int channel[2];
-        if (::pipe(channel) != 0) {
-            ADD_FAILURE() << "no pipe";
-            return {};
-        }
-        const pid_t child = ::fork();
-        if (child == 0) {
-            ::close(channel[0]);
-            constexpr uid_t kNobody = 65534;
-            if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
-                ::_exit(2);
-            }
+        const std::string text = outputAsUnprivilegedUser([&] {
             std::string ids;
             for (const ProcessId id : LinuxPlatform().findProcessesByFileName(fileName)) {
                 ids += std::to_string(id) + " ";
             }
-            const bool sent =
-                ::write(channel[1], ids.data(), ids.size()) == static_cast<ssize_t>(ids.size());
-            ::_exit(sent ? 0 : 3);
-        }
-        ::close(channel[1]);
-        std::string text;
-        char buffer[256];
-        for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
-            text.append(buffer, static_cast<std::size_t>(n));
-        }
-        ::close(channel[0]);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+            return ids;
+        });
         std::vector<ProcessId> ids;
         std::istringstream words(text);
         for (ProcessId id = 0; words >> id;) {

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -15,6 +19,41 @@
 namespace quarnel::testing {
 
 namespace fs = std::filesystem;
+
+// Runs `work` in a child process that, when this one is root, first drops to
+// the unprivileged user "nobody", for whom permissions are enforced, and
+// returns the text `work` produced there.
+inline std::string outputAsUnprivilegedUser(const std::function<std::string()>& work) {
+    int channel[2];
+    if (::pipe(channel) != 0) {
+        ADD_FAILURE() << "no pipe";
+        return {};
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        constexpr uid_t kNobody = 65534;
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+            ::_exit(2);
+        }
+        const std::string text = work();
+        const bool sent =
+            ::write(channel[1], text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        ::_exit(sent ? 0 : 3);
+    }
+    ::close(channel[1]);
+    std::string text;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    return text;
+}
 
 // A fresh directory for one test's files and programs, removed with them.
 class ScratchDirectory {
