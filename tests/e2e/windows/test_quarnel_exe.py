@@ -179,18 +179,28 @@ class PauseSwitchTest(WineTestCase):
         """The argument lines of every start of the dummy so far."""
         return (self.read(os.path.basename(self.keeper) + ".log") or "").splitlines()
 
-    def running_keepers(self):
-        """The ids of the processes that run the dummy's file."""
+    def processes_running(self, *words):
+        """The ids of the processes whose command line holds all the words."""
         found = []
         for entry in os.listdir("/proc"):
             if entry.isdigit():
                 try:
                     with open(f"/proc/{entry}/cmdline", "rb") as cmdline:
-                        if os.path.basename(self.keeper).encode() in cmdline.read():
-                            found.append(int(entry))
+                        line = cmdline.read()
                 except OSError:
-                    pass
+                    continue
+                if all(word.encode() in line for word in words):
+                    found.append(int(entry))
         return found
+
+    def running_keepers(self):
+        """The ids of the processes that run the dummy's file."""
+        return self.processes_running(os.path.basename(self.keeper))
+
+    def service_command_ended(self):
+        """Whether the service command (cmd.exe running the stand-in net.exe
+        with this test's service name) and so its console window are gone."""
+        return not self.processes_running("net.exe", self.name)
 
     def end_keepers(self):
         for pid in self.running_keepers():
@@ -211,7 +221,10 @@ class PauseSwitchTest(WineTestCase):
             except subprocess.TimeoutExpired:
                 self.fail("a copy of the dummy time keeper still runs")
 
-        # The service command's console may have come up over the window.
+        # The service command's console comes up over the window and may
+        # still be closing: a click then lands on the console.
+        self.assertTrue(wait_until(self.service_command_ended, 30),
+                        "the service command did not end")
         q.activate(q.window)
         q.click("swPauseActive")
         self.assertEqual(self.net_calls(2), [f"stop\t{self.name}", f"start\t{self.name}"])
