@@ -18,8 +18,6 @@ namespace {
 
 using quarnel::IniDocument;
 
-constexpr std::string_view kDefaultRefresh = "1000";
-
 std::string settingsPath() {
     return quarnel::platform().settingsFile(IniFileName.toStdString());
 }
@@ -54,16 +52,23 @@ bool negative(const QString& text) {
     return false;
 }
 
-// The stored refresh text as the digits-only edit would keep it; a text that
-// leaves no usable interval gives the default instead of stopping the start.
-QString refreshText(const IniDocument& settings, const FilterEdit& edit) {
-    const QString stored = QString::fromStdString(
-        settings.read("Timing", "Refresh").value_or(std::string(kDefaultRefresh)));
+// The refresh text and the interval it gives.
+struct Refresh {
+    QString text;
+    std::int32_t interval;
+};
+
+// The stored refresh text as the digits-only edit would keep it. A missing
+// text, or one that leaves no usable interval, gives the edit's own design
+// text (the form's default) instead of stopping the start.
+Refresh refreshSetting(const IniDocument& settings, const FilterEdit& edit) {
+    const QString stored = textOf(settings, "Timing", "Refresh");
     const QString digits = negative(stored) ? QString() : edit.filtered(stored);
-    // On digits alone the file's integer rules and the strict conversion of
-    // the interval agree: at least one digit, at most 2147483647.
-    const bool usable = quarnel::parseIniInteger(digits.toStdString()).has_value();
-    return usable ? digits : QString::fromUtf8(kDefaultRefresh.data(), kDefaultRefresh.size());
+    if (const std::optional<std::int32_t> interval =
+            quarnel::decimalInteger(digits.toStdString())) {
+        return {digits, *interval};
+    }
+    return {edit.text(), quarnel::decimalInteger(edit.text().toStdString()).value_or(0)};
 }
 
 std::vector<quarnel::ScreenArea> screenAreas() {
@@ -104,9 +109,12 @@ void TTabbedForm::LoadSettings() {
     swVerboseMode->setChecked(settings.readBool("Setup", "Verbose", false));
     unit.VerboseFlag = swVerboseMode->isChecked();
 
-    // A text other than the edit's runs its change handler, as typing would.
-    edRefreshTime->setText(refreshText(settings, *edRefreshTime));
-    Timer1.setInterval(quarnel::strToInt(edRefreshTime->text().toStdString()));
+    // The interval is in force before the text goes in, so the change handler
+    // that a different text runs (as typing would) finds it and leaves the
+    // timer running undisturbed.
+    const Refresh refresh = refreshSetting(settings, *edRefreshTime);
+    Timer1.setInterval(refresh.interval);
+    edRefreshTime->setText(refresh.text);
 
     placeWindow(*this, settings);
     cbResetAfterEachSet->setChecked(settings.readBool("Timing", "ResetAlignToZero", false));

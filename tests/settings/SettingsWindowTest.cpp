@@ -352,21 +352,13 @@ TEST_F(SettingsWindowTest, AfterStayingOpenTheNextCloseCanSave) {
     EXPECT_FALSE(window.isVisible());
 }
 
-class RefusingLaunchPlatform : public RecordingPlatform {
-  public:
-    void launchProgram(const std::string&, const std::string&) override {
-        throw std::runtime_error("The program parameters leave a quote open: 'open");
-    }
-};
-
 // A failure of the keepers is not lost behind the question about the save.
 TEST_F(SettingsWindowTest, WhenKeepersAndSaveBothFailBothAreShown) {
-    RefusingLaunchPlatform refusing;
-    setPlatform(refusing);
-    refusing.files[settingsPath()] = "[Program]\nActive=1\n[Setup]\nProgram=/opt/keeper\n";
+    os.refuseLaunchWith = "The program parameters leave a quote open: 'open";
+    os.files[settingsPath()] = "[Program]\nActive=1\n[Setup]\nProgram=/opt/keeper\n";
     TTabbedForm& window = build();
     window.show();
-    refusing.refuseReplaceWith = "Read-only file system";
+    os.refuseReplaceWith = "Read-only file system";
     closeWithoutSaving = true;
 
     EXPECT_TRUE(window.close());

@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/SystemPlatform.h"
 #include "platform/linux/ConfigurationFolder.h"
-#include "platform/linux/LinuxPlatform.h"
 
 namespace quarnel {
 namespace {
@@ -108,7 +108,7 @@ void makeMissingFolders(const std::string& path) {
 
 }  // namespace
 
-std::string LinuxPlatform::currentDirectory() {
+std::string SystemPlatform::currentDirectory() {
     char buffer[PATH_MAX];
     if (::getcwd(buffer, sizeof buffer) == nullptr) {
         return ".";
@@ -119,7 +119,7 @@ std::string LinuxPlatform::currentDirectory() {
 // Only a regular file of sensible size is read: a FIFO or a device under the
 // settings file's name must not hang or exhaust the program at start-up. Plain
 // system calls, since a stream reading a directory throws instead of failing.
-std::optional<std::string> LinuxPlatform::readFile(const std::string& path) {
+std::optional<std::string> SystemPlatform::readFile(const std::string& path) {
     constexpr off_t kLargestFile = 64 * 1024 * 1024;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -147,7 +147,7 @@ std::optional<std::string> LinuxPlatform::readFile(const std::string& path) {
     return contents;
 }
 
-bool LinuxPlatform::fileIsMissing(const std::string& path) {
+bool SystemPlatform::fileIsMissing(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
@@ -157,7 +157,7 @@ bool LinuxPlatform::fileIsMissing(const std::string& path) {
 // turn reaches the disk with the directory. The settings folder under
 // ~/.config is made on the first save; elsewhere a missing folder is refused,
 // so that a working folder deleted meanwhile is not made again.
-Refusal LinuxPlatform::replaceFile(const std::string& path, const std::string& contents) {
+Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& contents) {
     if (isInConfigurationFolder(path)) {
         makeMissingFolders(path);
     }

@@ -10,7 +10,7 @@
 #include <limits>
 
 #include "info/ElfVersionNote.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 
 namespace quarnel {
 namespace {
@@ -68,7 +68,7 @@ class PositionalFile {
 
 }  // namespace
 
-std::optional<FileVersion> LinuxPlatform::readFileVersion(const std::string& path) {
+std::optional<FileVersion> SystemPlatform::readFileVersion(const std::string& path) {
     const PositionalFile file(path);
     if (!file.isOpen()) {
         return std::nullopt;

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 #include "platform/linux/ScratchSupport.h"
 
 namespace quarnel {
@@ -42,7 +42,7 @@ class LinuxFilesTest : public ::testing::Test {
     }
 
     fs::path directory;
-    LinuxPlatform system;
+    SystemPlatform system;
 };
 
 TEST_F(LinuxFilesTest, ReplacesAFileWholeAndLeavesNoTemporaryBehind) {
