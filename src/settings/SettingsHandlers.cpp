@@ -1,9 +1,6 @@
 // The settings file: read while the window is built and shown, written when
 // it closes. The platform says where it is, anew at every call.
-#include <QGuiApplication>
-#include <QScreen>
 #include <QStyle>
-#include <algorithm>
 #include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "clock/IntegerText.h"
@@ -11,6 +8,7 @@
 #include "settings/ClipKeys.h"
 #include "settings/IniDocument.h"
 #include "settings/IniEncoding.h"
+#include "settings/ScreenList.h"
 #include "settings/SettingsNotWritten.h"
 #include "settings/WindowPlacement.h"
 
@@ -71,19 +69,6 @@ Refresh refreshSetting(const IniDocument& settings, const FilterEdit& edit) {
     return {edit.text(), quarnel::decimalInteger(edit.text().toStdString()).value_or(0)};
 }
 
-std::vector<quarnel::ScreenArea> screenAreas() {
-    std::vector<quarnel::ScreenArea> areas;
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    QList<QScreen*> screens = QGuiApplication::screens();
-    std::stable_partition(screens.begin(), screens.end(),
-                          [primary](const QScreen* screen) { return screen == primary; });
-    for (const QScreen* screen : screens) {
-        const QRect area = screen->geometry();
-        areas.push_back({area.x(), area.y(), area.width(), area.height()});
-    }
-    return areas;
-}
-
 // The window's size is fixed by the form; only its frame's corner moves.
 void placeWindow(QWidget& window, const IniDocument& settings) {
     const quarnel::ScreenPoint saved{settings.readInteger("Screen", "Left", 0),
@@ -91,7 +76,7 @@ void placeWindow(QWidget& window, const IniDocument& settings) {
     const int titleBarHeight =
         window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
     const quarnel::ScreenPoint position =
-        quarnel::reachableWindowPosition(saved, window.width(), titleBarHeight, screenAreas());
+        quarnel::reachableWindowPosition(saved, window.width(), titleBarHeight, screenWorkAreas());
     window.move(position.x, position.y);
 }
 

@@ -474,6 +474,25 @@ TEST_F(SettingsWindowTest, AWindowSavedOffEveryScreenOpensAtThePrimaryScreensCor
     }
 }
 
+// A title bar under a panel cannot be grabbed any more than one off every
+// screen: what counts is the screens' available area.
+TEST_F(SettingsWindowTest, ATitleBarUnderAPanelOpensAtTheCornerOfTheAvailableArea) {
+    const QRect whole(0, 0, 1920, 1080);
+    const QRect belowTopPanel(0, 64, 1920, 1016);
+    setDesktopScreensHandler([&] { return QList<ScreenRects>{{whole, belowTopPanel}}; });
+    const std::pair<QPoint, QPoint> cases[] = {
+        {{100, 0}, {0, 64}},       // on the screen, under the panel
+        {{100, 200}, {100, 200}},  // below the panel
+    };
+    for (const auto& [saved, placed] : cases) {
+        givenSettingsFile("[Screen]\nLeft=" + std::to_string(saved.x()) +
+                          "\nTop=" + std::to_string(saved.y()) + "\n");
+        TTabbedForm& window = build();
+        window.show();
+        EXPECT_EQ(window.pos(), placed) << saved.x() << "," << saved.y();
+    }
+}
+
 TEST_F(SettingsWindowTest, ShowingTheWindowReadsTheSavedPositionAgain) {
     givenSettingsFile("[Screen]\nLeft=10\nTop=20\n");
     TTabbedForm& window = build();
