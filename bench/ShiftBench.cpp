@@ -1,4 +1,4 @@
-// How exactly a shift moves the clock: LinuxPlatform::shiftLocalTime, the
+// How exactly a shift moves the clock: SystemPlatform::shiftLocalTime, the
 // call the program makes, run through the clock interception library, which
 // records how far each set really moved the clock.
 //
@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "ClockShimClient.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 
 namespace {
 
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
     }
     const std::uint64_t seed = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 20'261'210;
     Bench bench(seed);
-    quarnel::LinuxPlatform system;
+    quarnel::SystemPlatform system;
     const Shifter platformShift = [&system](std::int64_t shift) {
         if (system.shiftLocalTime(shift)) {
             std::fprintf(stderr, "a set was refused\n");

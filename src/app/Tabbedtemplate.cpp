@@ -1,16 +1,13 @@
 #include "app/Tabbedtemplate.h"
 
-#include <QEvent>
+#include <QCloseEvent>
+#include <QShowEvent>
 #include <exception>
 
 #include "app/QuarnelApplication.h"
 #include "settings/SettingsNotWritten.h"
 
 TTabbedForm* TabbedForm = nullptr;
-
-namespace {
-constexpr int kTabCount = 4;
-}
 
 TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     TabbedForm = this;
@@ -30,34 +27,48 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     FormCreate();
 }
 
+// The toolkit's window events, mapped to the Form handlers. Spontaneous shows
+// come from the window system (a restore from the task bar); the saved
+// position is for the program's own show only.
+void TTabbedForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TTabbedForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        FormActivate();
+    }
+}
+
 // The window closes only after FormClose has run to its end: when it fails,
 // the error box shows why and the window stays open. Settings that cannot be
 // written must not trap the user: the user chooses.
-bool TTabbedForm::event(QEvent* event) {
-    if (event->type() == QEvent::Close) {
-        event->ignore();
-        try {
-            FormClose();
-        } catch (const SettingsNotWritten& failure) {
-            if (!askCloseWithoutSaving(QString::fromStdString(failure.what()))) {
-                return true;
-            }
-        } catch (...) {
-            showErrorBoxFor(std::current_exception());
-            return true;
+void TTabbedForm::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    try {
+        FormClose();
+    } catch (const SettingsNotWritten& failure) {
+        if (!askCloseWithoutSaving(QString::fromStdString(failure.what()))) {
+            return;
         }
-        event->accept();
-        return true;
+    } catch (...) {
+        showErrorBoxFor(std::current_exception());
+        return;
     }
-    const bool handled = QWidget::event(event);
-    if (event->type() == QEvent::WindowActivate) {
-        FormActivate();
-    } else if (event->type() == QEvent::Show && !event->spontaneous()) {
-        // Spontaneous shows come from the window system (a restore from the
-        // task bar); the saved position is for the program's own show only.
-        FormShow();
+    event->accept();
+}
+
+// The Timeshift tab is shown when it is chosen, with the window, and again
+// when the window is restored from its minimised state.
+bool TTabbedForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tabItemTimeshift && event->type() == QEvent::Show) {
+        catchUpClockDisplays();
     }
-    return handled;
+    return QWidget::eventFilter(watched, event);
 }
 
 // A tool that was left active holds the time keepers stopped again.
@@ -82,7 +93,7 @@ void TTabbedForm::FormActivate() {
         return;
     }
     // A hand-edited index that names no tab opens the Timeshift tab.
-    const bool valid = unit.ActiveTabIndex >= 0 && unit.ActiveTabIndex < kTabCount;
+    const bool valid = unit.ActiveTabIndex >= 0 && unit.ActiveTabIndex < TabControl1->count();
     TabControl1->setCurrentIndex(valid ? unit.ActiveTabIndex : 0);
     unit.FirstActivation = false;
 }

@@ -107,16 +107,21 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void DecodesClockMoved(std::int64_t shift);
 
   protected:
-    // Maps the toolkit's window events to the Form handlers.
-    bool event(QEvent* event) override;
-    // Brings the clock displays up to date when their tab comes into view.
+    // Every toolkit event the window handles itself (app/).
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void EnterSavedRunState();
+
+    // Clock displays (clock/)
     void showAlignShift();
     bool clockDisplaysSeen() const;
     void showClockReading();
+    // Brings the clock displays up to date when their tab comes into view.
+    void catchUpClockDisplays();
 };
 
 // The one window, reachable while its constructor runs.

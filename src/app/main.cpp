@@ -4,7 +4,7 @@
 #include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "clock/SystemTimeService.h"
-#include "platform/Platform.h"
+#include "platform/SystemPlatform.h"
 
 // Arguments are not used and the exit code is always 0. A failure while the
 // window is built is shown in the error box and ends the program.
@@ -13,9 +13,8 @@ int main(int argc, char** argv) {
     // Without the right to set the clock, the desktop is asked for it through
     // the system's time service, where it has one.
     const std::unique_ptr<quarnel::TimeService> timeService = makeSystemTimeService();
-    const std::unique_ptr<quarnel::Platform> system =
-        quarnel::makeSystemPlatform(timeService.get());
-    quarnel::setPlatform(*system);
+    quarnel::SystemPlatform system(timeService.get());
+    quarnel::setPlatform(system);
 
     std::unique_ptr<TTabbedForm> window;
     try {

@@ -1,11 +1,10 @@
 #include "clock/IntegerText.h"
 
 #include <charconv>
-#include <stdexcept>
 
 namespace quarnel {
 
-std::int32_t strToInt(const std::string& text) {
+std::optional<std::int32_t> decimalInteger(std::string_view text) {
     const char* first = text.data();
     const char* last = first + text.size();
     // from_chars takes a "-" but not a "+"; a "+" must be followed by a digit.
@@ -15,9 +14,13 @@ std::int32_t strToInt(const std::string& text) {
     std::int32_t value = 0;
     const auto [end, error] = std::from_chars(first, last, value);
     if (first == last || error != std::errc{} || end != last) {
-        throw std::runtime_error("'" + text + "' ist kein gültiger Integerwert");
+        return std::nullopt;
     }
     return value;
+}
+
+std::string notAnIntegerMessage(std::string_view text) {
+    return "'" + std::string(text) + "' ist kein gültiger Integerwert";
 }
 
 }  // namespace quarnel

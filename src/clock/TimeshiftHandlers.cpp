@@ -1,5 +1,4 @@
 // The clock engine and the Timeshift tab's handlers.
-#include <QEvent>
 #include <QLocale>
 #include <QStyle>
 #include <stdexcept>
@@ -106,8 +105,8 @@ void TTabbedForm::Timer1Timer() {
 
 // A hidden tab or a minimised window would lay out and colour texts that
 // nobody reads, once a tick. The displays catch up with the last tick's
-// reading when they come into view (see eventFilter), so they always show what
-// they would have shown.
+// reading when they come into view (catchUpClockDisplays), so they always
+// show what they would have shown.
 bool TTabbedForm::clockDisplaysSeen() const {
     return tabItemTimeshift->isVisible() && !isMinimized();
 }
@@ -122,13 +121,10 @@ void TTabbedForm::showClockReading() {
     unit.LastReadingShown = true;
 }
 
-// The tab is shown when it is chosen, with the window, and again when the
-// window is restored from its minimised state.
-bool TTabbedForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == tabItemTimeshift && event->type() == QEvent::Show && !unit.LastReadingShown) {
+void TTabbedForm::catchUpClockDisplays() {
+    if (!unit.LastReadingShown) {
         showClockReading();
     }
-    return QWidget::eventFilter(watched, event);
 }
 
 void TTabbedForm::btnPlusClick() {
@@ -171,9 +167,14 @@ void TTabbedForm::btnSetClick() {
     });
 }
 
+// A text that is no interval leaves the timer as it is.
 void TTabbedForm::edRefreshTimeChange() {
-    reportingErrors(
-        [&] { Timer1.setInterval(quarnel::strToInt(edRefreshTime->text().toStdString())); });
+    const std::string text = edRefreshTime->text().toStdString();
+    if (const std::optional<std::int32_t> interval = quarnel::decimalInteger(text)) {
+        Timer1.setInterval(*interval);
+    } else {
+        showErrorBox(QString::fromStdString(quarnel::notAnIntegerMessage(text)));
+    }
 }
 
 void TTabbedForm::btnSetOriginClick() {

@@ -1,5 +1,7 @@
 // The run state and the stopping and starting of the time keepers: the
 // configured service and program that would otherwise correct the clock.
+#include <stdexcept>
+
 #include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "keepers/FileNamePart.h"
@@ -62,7 +64,8 @@ void TTabbedForm::ControlService(TKeeperAction action, bool verbose, const QStri
 }
 
 // Stopping ends every running copy of the program; starting launches the path
-// as typed, without looking for a copy that still runs.
+// as typed, without looking for a copy that still runs. A refused launch is
+// thrown for the handler to show.
 void TTabbedForm::ControlProgram(TKeeperAction action, const QString& filePath,
                                  const QString& parameters) {
     if (action == TKeeperAction::Stop) {
@@ -71,8 +74,9 @@ void TTabbedForm::ControlProgram(TKeeperAction action, const QString& filePath,
         for (const quarnel::ProcessId id : FindProcessByFileName(fileName)) {
             KillProcessById(id);
         }
-    } else {
-        quarnel::platform().launchProgram(filePath.toStdString(), parameters.toStdString());
+    } else if (const quarnel::Refusal refusal = quarnel::platform().launchProgram(
+                   filePath.toStdString(), parameters.toStdString())) {
+        throw std::runtime_error(*refusal);
     }
 }
 

@@ -16,4 +16,15 @@ std::vector<std::string> inTerminalThatStaysOpen(const std::string& terminal,
     return arguments;
 }
 
+std::string serviceParameters(TKeeperAction action, bool verbose, const std::string& serviceName) {
+    std::string text = "\"";
+    text += verbose ? "/K" : "/C";
+    text += " net.exe ";
+    text += action == TKeeperAction::Stop ? "stop" : "start";
+    text += ' ';
+    text += serviceName;
+    text += '"';
+    return text;
+}
+
 }  // namespace quarnel

@@ -8,6 +8,9 @@
 
 namespace quarnel {
 
+// The service command of each system. Plain text without any system call, so
+// both are built and tested everywhere.
+
 // "systemctl stop NAME" or "systemctl start NAME" as the program's argument
 // list: the name is one argument, exactly as typed, for no shell to read.
 std::vector<std::string> serviceCommand(TKeeperAction action, const std::string& serviceName);
@@ -23,5 +26,11 @@ inline constexpr std::string_view kStayOpenScript = R"("$@"; exec "${SHELL:-sh}"
 // as every Debian x-terminal-emulator must.
 std::vector<std::string> inTerminalThatStaysOpen(const std::string& terminal,
                                                  const std::vector<std::string>& command);
+
+// The parameter text handed to Windows' "cmd.exe" to stop or start a service
+// with "net.exe", for example "/C net.exe stop W32Time" inside one pair of
+// double quotes. "/K" (verbose) keeps the console window open after the
+// command. The service name goes in verbatim, without quotes of its own.
+std::string serviceParameters(TKeeperAction action, bool verbose, const std::string& serviceName);
 
 }  // namespace quarnel

@@ -20,15 +20,7 @@ const SystemConventions& Platform::conventions() const {
     return kBuiltForConventions;
 }
 
-std::string Platform::settingsFile(const std::string& fileName) {
-    return fileInDirectory(currentDirectory(), fileName, conventions().pathSeparator);
-}
-
-std::string Platform::helpPage(const std::string& fileName) {
-    return fileInDirectory(currentDirectory(), fileName, conventions().pathSeparator);
-}
-
-std::string Platform::programFile(const std::string& fileName) {
+std::string Platform::inCurrentDirectory(const std::string& fileName) {
     return fileInDirectory(currentDirectory(), fileName, conventions().pathSeparator);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,7 +9,6 @@
 #include "clock/TimeCount.h"
 #include "keepers/KeeperAction.h"
 #include "platform/SystemConventions.h"
-#include "platform/TimeService.h"
 
 namespace quarnel {
 
@@ -56,8 +54,9 @@ class Platform {
     virtual void terminateProcess(ProcessId id) = 0;
     // Starts the program detached, with its command-line parameters. Where
     // the system needs the parameter text taken apart and cannot (a quote
-    // left open), it throws an exception that says so and starts nothing.
-    virtual void launchProgram(const std::string& filePath, const std::string& parameters) = 0;
+    // left open), it starts nothing and says why; whether the program then
+    // runs is not reported.
+    virtual Refusal launchProgram(const std::string& filePath, const std::string& parameters) = 0;
 
     // Hands a document path or web address to the desktop's default program.
     virtual void openDocument(const std::string& target) = 0;
@@ -65,15 +64,16 @@ class Platform {
 
     virtual std::string currentDirectory() = 0;
 
-    // Where the program's own files are. By default (and always on Windows)
-    // they are looked for in the current directory, as Quarnel has always
-    // done; a port may find them elsewhere, as installed programs do.
+    // Where the program's own files are. On Windows they are looked for in
+    // the current directory, as Quarnel has always done (see
+    // inCurrentDirectory); a port may find them elsewhere, as installed
+    // programs do.
     // The settings file of this name, read at the start and written at close.
-    virtual std::string settingsFile(const std::string& fileName);
+    virtual std::string settingsFile(const std::string& fileName) = 0;
     // The help page of this name that the Help button opens.
-    virtual std::string helpPage(const std::string& fileName);
+    virtual std::string helpPage(const std::string& fileName) = 0;
     // The program file, of this name, whose version the Info tab shows.
-    virtual std::string programFile(const std::string& fileName);
+    virtual std::string programFile(const std::string& fileName) = 0;
 
     // The whole file, or nothing when it cannot be read.
     virtual std::optional<std::string> readFile(const std::string& path) = 0;
@@ -86,18 +86,16 @@ class Platform {
     // Where a port keeps the settings in the user's configuration folder, it
     // makes the missing folders of a path there.
     virtual Refusal replaceFile(const std::string& path, const std::string& contents) = 0;
+
+  protected:
+    // The file of this name in the current directory.
+    std::string inCurrentDirectory(const std::string& fileName);
 };
 
 // The platform the program uses: set once by the program entry, or by a test
 // to its double, before the window is built.
 Platform& platform();
 void setPlatform(Platform& platform);
-
-// The implementation for the system the program is built for. A clock step
-// refused for lack of privilege is handed to `timeService` where the system
-// has one (on Linux; it is not owned and must outlive the platform); Windows
-// has none and ignores it.
-std::unique_ptr<Platform> makeSystemPlatform(TimeService* timeService);
 
 // A file in a directory. The separator is always inserted, also after a root
 // directory, so that every path is built the same way.

@@ -1,9 +1,6 @@
 // The settings file: read while the window is built and shown, written when
 // it closes. The platform says where it is, anew at every call.
-#include <QGuiApplication>
-#include <QScreen>
 #include <QStyle>
-#include <algorithm>
 #include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "clock/IntegerText.h"
@@ -11,14 +8,13 @@
 #include "settings/ClipKeys.h"
 #include "settings/IniDocument.h"
 #include "settings/IniEncoding.h"
+#include "settings/ScreenList.h"
 #include "settings/SettingsNotWritten.h"
 #include "settings/WindowPlacement.h"
 
 namespace {
 
 using quarnel::IniDocument;
-
-constexpr std::string_view kDefaultRefresh = "1000";
 
 std::string settingsPath() {
     return quarnel::platform().settingsFile(IniFileName.toStdString());
@@ -54,29 +50,23 @@ bool negative(const QString& text) {
     return false;
 }
 
-// The stored refresh text as the digits-only edit would keep it; a text that
-// leaves no usable interval gives the default instead of stopping the start.
-QString refreshText(const IniDocument& settings, const FilterEdit& edit) {
-    const QString stored = QString::fromStdString(
-        settings.read("Timing", "Refresh").value_or(std::string(kDefaultRefresh)));
-    const QString digits = negative(stored) ? QString() : edit.filtered(stored);
-    // On digits alone the file's integer rules and the strict conversion of
-    // the interval agree: at least one digit, at most 2147483647.
-    const bool usable = quarnel::parseIniInteger(digits.toStdString()).has_value();
-    return usable ? digits : QString::fromUtf8(kDefaultRefresh.data(), kDefaultRefresh.size());
-}
+// The refresh text and the interval it gives.
+struct Refresh {
+    QString text;
+    std::int32_t interval;
+};
 
-std::vector<quarnel::ScreenArea> screenAreas() {
-    std::vector<quarnel::ScreenArea> areas;
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    QList<QScreen*> screens = QGuiApplication::screens();
-    std::stable_partition(screens.begin(), screens.end(),
-                          [primary](const QScreen* screen) { return screen == primary; });
-    for (const QScreen* screen : screens) {
-        const QRect area = screen->geometry();
-        areas.push_back({area.x(), area.y(), area.width(), area.height()});
+// The stored refresh text as the digits-only edit would keep it. A missing
+// text, or one that leaves no usable interval, gives the edit's own design
+// text (the form's default) instead of stopping the start.
+Refresh refreshSetting(const IniDocument& settings, const FilterEdit& edit) {
+    const QString stored = textOf(settings, "Timing", "Refresh");
+    const QString digits = negative(stored) ? QString() : edit.filtered(stored);
+    if (const std::optional<std::int32_t> interval =
+            quarnel::decimalInteger(digits.toStdString())) {
+        return {digits, *interval};
     }
-    return areas;
+    return {edit.text(), quarnel::decimalInteger(edit.text().toStdString()).value_or(0)};
 }
 
 // The window's size is fixed by the form; only its frame's corner moves.
@@ -86,7 +76,7 @@ void placeWindow(QWidget& window, const IniDocument& settings) {
     const int titleBarHeight =
         window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
     const quarnel::ScreenPoint position =
-        quarnel::reachableWindowPosition(saved, window.width(), titleBarHeight, screenAreas());
+        quarnel::reachableWindowPosition(saved, window.width(), titleBarHeight, screenWorkAreas());
     window.move(position.x, position.y);
 }
 
@@ -104,9 +94,12 @@ void TTabbedForm::LoadSettings() {
     swVerboseMode->setChecked(settings.readBool("Setup", "Verbose", false));
     unit.VerboseFlag = swVerboseMode->isChecked();
 
-    // A text other than the edit's runs its change handler, as typing would.
-    edRefreshTime->setText(refreshText(settings, *edRefreshTime));
-    Timer1.setInterval(quarnel::strToInt(edRefreshTime->text().toStdString()));
+    // The interval is in force before the text goes in, so the change handler
+    // that a different text runs (as typing would) finds it and leaves the
+    // timer running undisturbed.
+    const Refresh refresh = refreshSetting(settings, *edRefreshTime);
+    Timer1.setInterval(refresh.interval);
+    edRefreshTime->setText(refresh.text);
 
     placeWindow(*this, settings);
     cbResetAfterEachSet->setChecked(settings.readBool("Timing", "ResetAlignToZero", false));

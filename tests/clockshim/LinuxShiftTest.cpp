@@ -1,4 +1,4 @@
-// LinuxPlatform::shiftLocalTime, the program's only way of moving the clock:
+// SystemPlatform::shiftLocalTime, the program's only way of moving the clock:
 // under the clock interception library it must move the clock by exactly the
 // shift asked; without the library, as an unprivileged user, it must report
 // the system's refusal. Run by run_clockshim_tests.sh like the library's tests.
@@ -14,7 +14,7 @@
 
 #include "ClockShimClient.h"
 #include "NearInteger.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ class UnderShimLinuxShift : public ::testing::TestWithParam<std::int64_t> {
 };
 
 TEST_P(UnderShimLinuxShift, MovesTheClockByExactlyTheShift) {
-    quarnel::LinuxPlatform system;
+    quarnel::SystemPlatform system;
     const std::int64_t before = *shim::offsetNs();
     EXPECT_EQ(system.shiftLocalTime(GetParam()), std::nullopt);
     EXPECT_EQ(*shim::offsetNs() - before, GetParam() * kNsPerUnit);
@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Shifts, UnderShimLinuxShift,
 TEST(WithoutShimLinuxShift, ReportsTheSystemsRefusal) {
     ASSERT_FALSE(shim::isLoaded());
     ASSERT_FALSE(shim::mayChangeRealClock());
-    quarnel::LinuxPlatform system;
+    quarnel::SystemPlatform system;
     const std::int64_t before = realClockAgainstMonotonic();
     EXPECT_EQ(system.shiftLocalTime(3'000'000), "Operation not permitted");
     EXPECT_TRUE(nearInteger(realClockAgainstMonotonic(), before, 20'000'000));
@@ -94,7 +94,7 @@ TEST(UnderRefusingShimLinuxShift, AStepRefusedForLackOfRightIsAskedOfTheTimeServ
                  {14, 1}};
     for (const auto& [shift, microseconds] : cases) {
         TimeServiceDouble service({Outcome::Stepped, {}});
-        quarnel::LinuxPlatform system(&service);
+        quarnel::SystemPlatform system(&service);
         EXPECT_EQ(system.shiftLocalTime(shift), std::nullopt) << shift;
         EXPECT_EQ(service.asked, std::vector<std::int64_t>{microseconds}) << shift;
     }
@@ -112,10 +112,10 @@ TEST(UnderRefusingShimLinuxShift, TheServicesRefusalOrElseTheSystemsIsTheReason)
     };
     for (const auto& [answer, reason] : cases) {
         TimeServiceDouble service(answer);
-        quarnel::LinuxPlatform system(&service);
+        quarnel::SystemPlatform system(&service);
         EXPECT_EQ(system.shiftLocalTime(3'000'000), reason);
     }
-    quarnel::LinuxPlatform withoutService;
+    quarnel::SystemPlatform withoutService;
     EXPECT_EQ(withoutService.shiftLocalTime(3'000'000), "Operation not permitted");
 }
 
@@ -124,7 +124,7 @@ TEST(WithoutShimLinuxShift, TheKernelsRefusalIsAskedOfTheTimeService) {
     ASSERT_FALSE(shim::isLoaded());
     ASSERT_FALSE(shim::mayChangeRealClock());
     TimeServiceDouble service({Outcome::Stepped, {}});
-    quarnel::LinuxPlatform system(&service);
+    quarnel::SystemPlatform system(&service);
     const std::int64_t before = realClockAgainstMonotonic();
     EXPECT_EQ(system.shiftLocalTime(3'000'000), std::nullopt);
     EXPECT_EQ(service.asked, std::vector<std::int64_t>{300'000});

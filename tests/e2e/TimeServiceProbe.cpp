@@ -11,7 +11,7 @@
 
 #include "ClockShimClient.h"
 #include "clock/TimedatedService.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     TimedatedService service;
-    quarnel::LinuxPlatform system(&service);
+    quarnel::SystemPlatform system(&service);
     const quarnel::Refusal refusal = system.shiftLocalTime(std::stoll(argv[1]));
     std::cout << (refusal ? "refused: " + *refusal : std::string("stepped")) << std::endl;
     return 0;

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "info/VersionText.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 
 namespace quarnel {
 namespace {
 
 TEST(ProgramVersionTest, TheProgramFileCarriesTheProjectVersion) {
-    LinuxPlatform system;
+    SystemPlatform system;
     const std::optional<FileVersion> version = system.readFileVersion(QUARNEL_PROGRAM_FILE);
     ASSERT_TRUE(version);
     EXPECT_EQ(formatVersionText({version->major, version->minor, version->release, version->build}),

@@ -1,7 +1,6 @@
 #include <gmock/gmock.h>
 
 #include <QtTest/QTest>
-#include <stdexcept>
 
 #include "support/WindowFixture.h"
 
@@ -230,20 +229,8 @@ TEST_F(TimeKeepersWindowTest, ClosingWhilePausedLeavesTheKeepersAlone) {
     EXPECT_THAT(os.calls, ElementsAre(replaceSettingsCall()));
 }
 
-class RefusingLaunchPlatform : public RecordingPlatform {
-  public:
-    bool refuse = true;
-    void launchProgram(const std::string& path, const std::string& parameters) override {
-        if (refuse) {
-            throw std::runtime_error("The program parameters leave a quote open: 'x");
-        }
-        RecordingPlatform::launchProgram(path, parameters);
-    }
-};
-
 TEST_F(TimeKeepersWindowTest, AFailingCloseShowsWhyAndKeepsTheWindowOpen) {
-    RefusingLaunchPlatform refusing;
-    setPlatform(refusing);
+    os.refuseLaunchWith = "The program parameters leave a quote open: 'x";
     TTabbedForm& window = buildConfigured();
     window.show();
     window.swPauseActive->click();
@@ -251,9 +238,9 @@ TEST_F(TimeKeepersWindowTest, AFailingCloseShowsWhyAndKeepsTheWindowOpen) {
     EXPECT_FALSE(window.close());
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(errorBoxes, QStringList(u"The program parameters leave a quote open: 'x."_s));
-    EXPECT_TRUE(refusing.files.count(settingsPath())) << "the settings are saved all the same";
+    EXPECT_TRUE(os.files.count(settingsPath())) << "the settings are saved all the same";
 
-    refusing.refuse = false;
+    os.refuseLaunchWith.reset();
     EXPECT_TRUE(window.close());
     EXPECT_FALSE(window.isVisible());
 }

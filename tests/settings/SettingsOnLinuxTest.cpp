@@ -11,7 +11,7 @@
 #include <fstream>
 #include <functional>
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 #include "platform/linux/ScratchSupport.h"
 #include "support/WindowFixture.h"
 
@@ -51,7 +51,7 @@ class SettingsOnLinuxTest : public WindowTest {
         return names;
     }
 
-    LinuxPlatform system;
+    SystemPlatform system;
     fs::path directory;
     fs::path previous;
     std::optional<ScopedVariable> configHome;

@@ -352,21 +352,13 @@ TEST_F(SettingsWindowTest, AfterStayingOpenTheNextCloseCanSave) {
     EXPECT_FALSE(window.isVisible());
 }
 
-class RefusingLaunchPlatform : public RecordingPlatform {
-  public:
-    void launchProgram(const std::string&, const std::string&) override {
-        throw std::runtime_error("The program parameters leave a quote open: 'open");
-    }
-};
-
 // A failure of the keepers is not lost behind the question about the save.
 TEST_F(SettingsWindowTest, WhenKeepersAndSaveBothFailBothAreShown) {
-    RefusingLaunchPlatform refusing;
-    setPlatform(refusing);
-    refusing.files[settingsPath()] = "[Program]\nActive=1\n[Setup]\nProgram=/opt/keeper\n";
+    os.refuseLaunchWith = "The program parameters leave a quote open: 'open";
+    os.files[settingsPath()] = "[Program]\nActive=1\n[Setup]\nProgram=/opt/keeper\n";
     TTabbedForm& window = build();
     window.show();
-    refusing.refuseReplaceWith = "Read-only file system";
+    os.refuseReplaceWith = "Read-only file system";
     closeWithoutSaving = true;
 
     EXPECT_TRUE(window.close());
@@ -479,6 +471,25 @@ TEST_F(SettingsWindowTest, AWindowSavedOffEveryScreenOpensAtThePrimaryScreensCor
         EXPECT_EQ(window.pos(), placed) << saved.x() << "," << saved.y();
         window.show();
         EXPECT_EQ(window.pos(), placed) << "after showing " << saved.x() << "," << saved.y();
+    }
+}
+
+// A title bar under a panel cannot be grabbed any more than one off every
+// screen: what counts is the screens' available area.
+TEST_F(SettingsWindowTest, ATitleBarUnderAPanelOpensAtTheCornerOfTheAvailableArea) {
+    const QRect whole(0, 0, 1920, 1080);
+    const QRect belowTopPanel(0, 64, 1920, 1016);
+    setDesktopScreensHandler([&] { return QList<ScreenRects>{{whole, belowTopPanel}}; });
+    const std::pair<QPoint, QPoint> cases[] = {
+        {{100, 0}, {0, 64}},       // on the screen, under the panel
+        {{100, 200}, {100, 200}},  // below the panel
+    };
+    for (const auto& [saved, placed] : cases) {
+        givenSettingsFile("[Screen]\nLeft=" + std::to_string(saved.x()) +
+                          "\nTop=" + std::to_string(saved.y()) + "\n");
+        TTabbedForm& window = build();
+        window.show();
+        EXPECT_EQ(window.pos(), placed) << saved.x() << "," << saved.y();
     }
 }
 

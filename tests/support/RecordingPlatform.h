@@ -22,6 +22,7 @@ class RecordingPlatform : public Platform {
     std::map<std::string, std::string> files;                 // path -> contents
     std::set<std::string> unreadableFiles;                    // exist, cannot be read
     Refusal refuseReplaceWith;
+    Refusal refuseLaunchWith;  // a launch starts nothing and says this
     std::string workingDirectory = "/home/op";
     // Where the program's files are, when not in the current directory (as an
     // installed program on Linux finds them).
@@ -64,8 +65,12 @@ class RecordingPlatform : public Platform {
         calls.push_back("terminateProcess " + std::to_string(id));
     }
 
-    void launchProgram(const std::string& path, const std::string& parameters) override {
+    Refusal launchProgram(const std::string& path, const std::string& parameters) override {
+        if (refuseLaunchWith) {
+            return refuseLaunchWith;
+        }
         calls.push_back("launchProgram [" + path + "] [" + parameters + "]");
+        return std::nullopt;
     }
 
     void openDocument(const std::string& target) override {
@@ -85,13 +90,13 @@ class RecordingPlatform : public Platform {
     std::string currentDirectory() override { return workingDirectory; }
 
     std::string settingsFile(const std::string& fileName) override {
-        return settingsFileAt ? *settingsFileAt : Platform::settingsFile(fileName);
+        return settingsFileAt ? *settingsFileAt : inCurrentDirectory(fileName);
     }
     std::string helpPage(const std::string& fileName) override {
-        return helpPageAt ? *helpPageAt : Platform::helpPage(fileName);
+        return helpPageAt ? *helpPageAt : inCurrentDirectory(fileName);
     }
     std::string programFile(const std::string& fileName) override {
-        return programFileAt ? *programFileAt : Platform::programFile(fileName);
+        return programFileAt ? *programFileAt : inCurrentDirectory(fileName);
     }
 
     std::optional<std::string> readFile(const std::string& path) override {

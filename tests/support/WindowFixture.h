@@ -11,6 +11,7 @@
 #include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "settings/IniDocument.h"
+#include "settings/ScreenList.h"
 #include "support/RecordingPlatform.h"
 
 using namespace Qt::StringLiterals;
@@ -86,6 +87,7 @@ class WindowTest : public ::testing::Test {
         form.reset();
         setErrorBoxHandler({});
         setCloseQuestionHandler({});
+        setDesktopScreensHandler({});
         EXPECT_EQ(qtWarnings().filter(QStringLiteral("QObject::connect")).join(u'\n'), QString());
     }
 

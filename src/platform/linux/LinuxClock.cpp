@@ -4,7 +4,7 @@
 
 #include <sys/timex.h>
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxState.h"
 
 namespace quarnel {
 namespace {
@@ -24,7 +24,7 @@ std::int64_t roundedToMicroseconds(std::int64_t shift) {
 
 }  // namespace
 
-TimeCount LinuxPlatform::readLocalTime() {
+TimeCount SystemPlatform::readLocalTime() {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     tm local{};
@@ -41,7 +41,7 @@ TimeCount LinuxPlatform::readLocalTime() {
 // after many shifts would not come back to the original timeline.
 // Without the right to step it (not root, no CAP_SYS_TIME), the system's time
 // service is asked to step it by the same amount.
-Refusal LinuxPlatform::shiftLocalTime(std::int64_t shift) {
+Refusal SystemPlatform::shiftLocalTime(std::int64_t shift) {
     const std::int64_t ns = shift * kNanosecondsPerUnit;
     std::int64_t seconds = ns / kNanosecondsPerSecond;
     std::int64_t fraction = ns % kNanosecondsPerSecond;
@@ -58,8 +58,9 @@ Refusal LinuxPlatform::shiftLocalTime(std::int64_t shift) {
         return std::nullopt;
     }
     const int error = errno;
-    if (error == EPERM && timeService_ != nullptr) {
-        const TimeService::Answer answer = timeService_->stepClock(roundedToMicroseconds(shift));
+    if (error == EPERM && state_->timeService != nullptr) {
+        const TimeService::Answer answer =
+            state_->timeService->stepClock(roundedToMicroseconds(shift));
         switch (answer.outcome) {
             case TimeService::Outcome::Stepped:
                 return std::nullopt;

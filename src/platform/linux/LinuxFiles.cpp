@@ -4,11 +4,14 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/SystemPlatform.h"
 #include "platform/linux/ConfigurationFolder.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/RegularFile.h"
+#include "platform/linux/UniqueFd.h"
 
 namespace quarnel {
 namespace {
@@ -67,14 +70,12 @@ std::optional<std::string> fileBehindLinks(const std::string& path) {
 // A rename reaches the disk with its directory; a file system that cannot
 // sync a directory (EINVAL) keeps its entries in order by itself.
 Refusal syncDirectory(const std::string& directory) {
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
+    const UniqueFd folder(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid()) {
         return systemReason();
     }
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
-    const Refusal refusal = synced ? Refusal() : Refusal(systemReason());
-    ::close(fd);
-    return refusal;
+    const bool synced = ::fsync(folder.get()) == 0 || errno == EINVAL;
+    return synced ? Refusal() : Refusal(systemReason());
 }
 
 bool writeAll(int fd, const std::string& contents) {
@@ -108,7 +109,7 @@ void makeMissingFolders(const std::string& path) {
 
 }  // namespace
 
-std::string LinuxPlatform::currentDirectory() {
+std::string SystemPlatform::currentDirectory() {
     char buffer[PATH_MAX];
     if (::getcwd(buffer, sizeof buffer) == nullptr) {
         return ".";
@@ -117,37 +118,17 @@ std::string LinuxPlatform::currentDirectory() {
 }
 
 // Only a regular file of sensible size is read: a FIFO or a device under the
-// settings file's name must not hang or exhaust the program at start-up. Plain
-// system calls, since a stream reading a directory throws instead of failing.
-std::optional<std::string> LinuxPlatform::readFile(const std::string& path) {
-    constexpr off_t kLargestFile = 64 * 1024 * 1024;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+// settings file's name must not hang or exhaust the program at start-up.
+std::optional<std::string> SystemPlatform::readFile(const std::string& path) {
+    constexpr std::uint64_t kLargestFile = 64 * 1024 * 1024;
+    const std::optional<RegularFile> file = RegularFile::open(path);
+    if (!file || file->size() > kLargestFile) {
         return std::nullopt;
     }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > kLargestFile) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    std::string contents;
-    char buffer[65536];
-    ssize_t count = 0;
-    while ((count = ::read(fd, buffer, sizeof buffer)) != 0) {
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0 || contents.size() + static_cast<std::size_t>(count) > kLargestFile) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        contents.append(buffer, static_cast<std::size_t>(count));
-    }
-    ::close(fd);
-    return contents;
+    return file->readAll(kLargestFile);
 }
 
-bool LinuxPlatform::fileIsMissing(const std::string& path) {
+bool SystemPlatform::fileIsMissing(const std::string& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
@@ -157,7 +138,7 @@ bool LinuxPlatform::fileIsMissing(const std::string& path) {
 // turn reaches the disk with the directory. The settings folder under
 // ~/.config is made on the first save; elsewhere a missing folder is refused,
 // so that a working folder deleted meanwhile is not made again.
-Refusal LinuxPlatform::replaceFile(const std::string& path, const std::string& contents) {
+Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& contents) {
     if (isInConfigurationFolder(path)) {
         makeMissingFolders(path);
     }
@@ -166,16 +147,16 @@ Refusal LinuxPlatform::replaceFile(const std::string& path, const std::string& c
         return systemReason();
     }
     std::string temporary = *replaced + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
+    UniqueFd file(::mkstemp(temporary.data()));
+    if (!file.valid()) {
         return systemReason();
     }
     // mkstemp makes the file private to the user.
-    ::fchmod(fd, modeForReplacing(*replaced));
+    ::fchmod(file.get(), modeForReplacing(*replaced));
 
-    const bool written = writeAll(fd, contents) && ::fsync(fd) == 0;
+    const bool written = writeAll(file.get(), contents) && ::fsync(file.get()) == 0;
     const std::string writeReason = written ? std::string() : systemReason();
-    const bool closed = ::close(fd) == 0;
+    const bool closed = file.close();
     if (!written || !closed) {
         const std::string reason = written ? systemReason() : writeReason;
         ::unlink(temporary.c_str());

@@ -1,9 +1,7 @@
-#include <stdexcept>
-
 #include "keepers/ServiceCommand.h"
 #include "keepers/ShellWords.h"
+#include "platform/SystemPlatform.h"
 #include "platform/linux/DetachedSpawn.h"
-#include "platform/linux/LinuxPlatform.h"
 
 namespace quarnel {
 namespace {
@@ -14,8 +12,8 @@ constexpr const char* kTerminal = "x-terminal-emulator";
 }  // namespace
 
 // Without a terminal to show it in, a verbose command still has to run.
-void LinuxPlatform::controlService(TKeeperAction action, bool verbose,
-                                   const std::string& serviceName) {
+void SystemPlatform::controlService(TKeeperAction action, bool verbose,
+                                    const std::string& serviceName) {
     const std::vector<std::string> command = serviceCommand(action, serviceName);
     if (verbose) {
         if (const std::optional<std::string> terminal = findExecutable(kTerminal)) {
@@ -26,17 +24,18 @@ void LinuxPlatform::controlService(TKeeperAction action, bool verbose,
     spawnDetached(command);
 }
 
-void LinuxPlatform::launchProgram(const std::string& filePath, const std::string& parameters) {
+Refusal SystemPlatform::launchProgram(const std::string& filePath, const std::string& parameters) {
     const std::optional<std::vector<std::string>> words = splitShellWords(parameters);
     if (!words) {
-        throw std::runtime_error("The program parameters leave a quote open: " + parameters);
+        return "The program parameters leave a quote open: " + parameters;
     }
     std::vector<std::string> arguments{filePath};
     arguments.insert(arguments.end(), words->begin(), words->end());
     spawnDetached(arguments);
+    return std::nullopt;
 }
 
-void LinuxPlatform::openDocument(const std::string& target) {
+void SystemPlatform::openDocument(const std::string& target) {
     spawnDetached({"xdg-open", target});
 }
 

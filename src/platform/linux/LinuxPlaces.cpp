@@ -7,8 +7,8 @@
 
 #include <climits>
 
+#include "platform/SystemPlatform.h"
 #include "platform/linux/ConfigurationFolder.h"
-#include "platform/linux/LinuxPlatform.h"
 
 namespace quarnel {
 namespace {
@@ -60,7 +60,7 @@ std::optional<std::string> runningProgramPath() {
 
 }  // namespace
 
-std::string LinuxPlatform::settingsFile(const std::string& fileName) {
+std::string SystemPlatform::settingsFile(const std::string& fileName) {
     const std::string portable = fileInDirectory(currentDirectory(), fileName);
     if (hasEntry(portable)) {
         return portable;
@@ -72,7 +72,7 @@ std::string LinuxPlatform::settingsFile(const std::string& fileName) {
     return fileInDirectory(fileInDirectory(*configuration, kSettingsFolder), fileName);
 }
 
-std::string LinuxPlatform::helpPage(const std::string& fileName) {
+std::string SystemPlatform::helpPage(const std::string& fileName) {
     const std::string beside = fileInDirectory(currentDirectory(), fileName);
     if (exists(beside)) {
         return beside;
@@ -89,7 +89,7 @@ std::string LinuxPlatform::helpPage(const std::string& fileName) {
 
 // The running program itself: an installed program has no copy in the folder
 // it is started from, and its own file is the one whose version matters.
-std::string LinuxPlatform::programFile(const std::string&) {
+std::string SystemPlatform::programFile(const std::string&) {
     return "/proc/self/exe";
 }
 

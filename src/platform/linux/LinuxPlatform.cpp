@@ -1,9 +1,10 @@
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxState.h"
 
 namespace quarnel {
 
-std::unique_ptr<Platform> makeSystemPlatform(TimeService* timeService) {
-    return std::make_unique<LinuxPlatform>(timeService);
-}
+SystemPlatform::SystemPlatform(TimeService* timeService)
+    : state_(std::make_unique<State>(State{timeService, {}})) {}
+
+SystemPlatform::~SystemPlatform() = default;
 
 }  // namespace quarnel

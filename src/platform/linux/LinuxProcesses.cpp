@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "keepers/ProgramProcesses.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxState.h"
 #include "platform/linux/ProcessIdentity.h"
 
 namespace quarnel {
@@ -70,8 +70,8 @@ std::vector<RunningProcess> runningProcesses() {
 // that the signal cannot reach a process that took over the id meanwhile. The
 // executable is checked again once the descriptor is open: the id may have
 // passed to another process between the listing and the opening.
-std::vector<ProcessId> LinuxPlatform::findProcessesByFileName(const std::string& fileName) {
-    m_listedProcesses.clear();
+std::vector<ProcessId> SystemPlatform::findProcessesByFileName(const std::string& fileName) {
+    state_->listedProcesses.clear();
     std::vector<ProcessId> found;
     for (const ProcessId id :
          processesOfProgram(runningProcesses(), fileName, static_cast<ProcessId>(::getpid()))) {
@@ -86,7 +86,7 @@ std::vector<ProcessId> LinuxPlatform::findProcessesByFileName(const std::string&
         }
         if (handle.holds() && executableOf(id) == fileName && handle.alive()) {
             found.push_back(id);
-            m_listedProcesses.emplace(id, std::move(handle));
+            state_->listedProcesses.emplace(id, std::move(handle));
         }
     }
     return found;
@@ -95,11 +95,11 @@ std::vector<ProcessId> LinuxPlatform::findProcessesByFileName(const std::string&
 // A listed process that has ended since is not replaced by another: its
 // descriptor reaches nobody. Only a kernel without process descriptors is
 // signalled by id.
-void LinuxPlatform::terminateProcess(ProcessId id) {
-    const auto listed = m_listedProcesses.find(id);
-    if (listed != m_listedProcesses.end()) {
+void SystemPlatform::terminateProcess(ProcessId id) {
+    const auto listed = state_->listedProcesses.find(id);
+    if (listed != state_->listedProcesses.end()) {
         listed->second.signal(SIGTERM);
-        m_listedProcesses.erase(listed);
+        state_->listedProcesses.erase(listed);
         return;
     }
     const std::optional<pid_t> target = signalTarget(id);

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <utility>
 
 namespace quarnel {
 namespace {
@@ -35,27 +34,7 @@ int sendSignal(int descriptor, int number) {
 }  // namespace
 
 ProcessHandle::ProcessHandle(pid_t id) : m_descriptor(openProcess(id)) {
-    m_unsupported = m_descriptor < 0 && errno == ENOSYS;
-}
-
-ProcessHandle::~ProcessHandle() {
-    if (m_descriptor >= 0) {
-        ::close(m_descriptor);
-    }
-}
-
-ProcessHandle::ProcessHandle(ProcessHandle&& other) noexcept
-    : m_descriptor(std::exchange(other.m_descriptor, -1)), m_unsupported(other.m_unsupported) {}
-
-ProcessHandle& ProcessHandle::operator=(ProcessHandle&& other) noexcept {
-    if (this != &other) {
-        if (m_descriptor >= 0) {
-            ::close(m_descriptor);
-        }
-        m_descriptor = std::exchange(other.m_descriptor, -1);
-        m_unsupported = other.m_unsupported;
-    }
-    return *this;
+    m_unsupported = !m_descriptor.valid() && errno == ENOSYS;
 }
 
 bool ProcessHandle::alive() const {
@@ -63,7 +42,7 @@ bool ProcessHandle::alive() const {
 }
 
 bool ProcessHandle::signal(int number) const {
-    return m_descriptor >= 0 && sendSignal(m_descriptor, number) == 0;
+    return m_descriptor.valid() && sendSignal(m_descriptor.get(), number) == 0;
 }
 
 }  // namespace quarnel

@@ -2,6 +2,8 @@
 
 #include <sys/types.h>
 
+#include "platform/linux/UniqueFd.h"
+
 namespace quarnel {
 
 // A process held through a process file descriptor (pidfd). A signal sent
@@ -12,13 +14,8 @@ class ProcessHandle {
     // Opens the process with this id. The handle holds nothing when there is
     // no such process, or when the kernel has no process descriptors.
     explicit ProcessHandle(pid_t id);
-    ~ProcessHandle();
-    ProcessHandle(ProcessHandle&& other) noexcept;
-    ProcessHandle& operator=(ProcessHandle&& other) noexcept;
-    ProcessHandle(const ProcessHandle&) = delete;
-    ProcessHandle& operator=(const ProcessHandle&) = delete;
 
-    bool holds() const { return m_descriptor >= 0; }
+    bool holds() const { return m_descriptor.valid(); }
     // The kernel predates process descriptors (before Linux 5.3): only a
     // signal by id is possible.
     bool unsupported() const { return m_unsupported; }
@@ -28,7 +25,7 @@ class ProcessHandle {
     bool signal(int number) const;
 
   private:
-    int m_descriptor = -1;
+    UniqueFd m_descriptor;
     bool m_unsupported = false;
 };
 

@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "clock/TimeCount.h"
+#include "platform/SystemPlatform.h"
 #include "platform/windows/SystemReason.h"
-#include "platform/windows/WindowsPlatform.h"
 #include "platform/windows/WindowsTime.h"
 
 namespace quarnel {
@@ -62,7 +62,7 @@ Refusal shiftSystemTimeAtMillisecond(std::int64_t shift, const SystemTimeSetter&
     return std::nullopt;
 }
 
-TimeCount WindowsPlatform::readLocalTime() {
+TimeCount SystemPlatform::readLocalTime() {
     SYSTEMTIME local{};
     GetLocalTime(&local);
     FILETIME count{};
@@ -70,7 +70,7 @@ TimeCount WindowsPlatform::readLocalTime() {
     return static_cast<TimeCount>(countOf(count));
 }
 
-Refusal WindowsPlatform::shiftLocalTime(std::int64_t shift) {
+Refusal SystemPlatform::shiftLocalTime(std::int64_t shift) {
     return shiftSystemTimeAtMillisecond(
         shift, [](const SYSTEMTIME& utc) { return SetSystemTime(&utc) != FALSE; });
 }

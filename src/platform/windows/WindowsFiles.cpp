@@ -2,10 +2,10 @@
 
 #include <array>
 
+#include "platform/SystemPlatform.h"
 #include "platform/windows/SystemReason.h"
 #include "platform/windows/UniqueHandle.h"
 #include "platform/windows/Utf16.h"
-#include "platform/windows/WindowsPlatform.h"
 
 namespace quarnel {
 namespace {
@@ -42,7 +42,7 @@ Refusal writeThrough(const wchar_t* path, const std::string& contents) {
 
 }  // namespace
 
-std::string WindowsPlatform::currentDirectory() {
+std::string SystemPlatform::currentDirectory() {
     std::wstring directory(MAX_PATH, L'\0');
     for (;;) {
         // The count leaves out the terminating null when the buffer was large
@@ -60,7 +60,7 @@ std::string WindowsPlatform::currentDirectory() {
     }
 }
 
-std::optional<std::string> WindowsPlatform::readFile(const std::string& path) {
+std::optional<std::string> SystemPlatform::readFile(const std::string& path) {
     const std::wstring name = toUtf16(path);
     const UniqueHandle file(CreateFileW(name.c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -80,7 +80,7 @@ std::optional<std::string> WindowsPlatform::readFile(const std::string& path) {
     return contents;
 }
 
-bool WindowsPlatform::fileIsMissing(const std::string& path) {
+bool SystemPlatform::fileIsMissing(const std::string& path) {
     if (GetFileAttributesW(toUtf16(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
         return false;
     }
@@ -93,7 +93,7 @@ bool WindowsPlatform::fileIsMissing(const std::string& path) {
 // either the old or the new contents in full. (ReplaceFileW is not used: under
 // Wine it deletes the old file before moving the new one in, and a refused
 // replace leaves an empty file of its own behind.)
-Refusal WindowsPlatform::replaceFile(const std::string& path, const std::string& contents) {
+Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& contents) {
     const std::wstring target = toUtf16(path);
     std::array<wchar_t, MAX_PATH> temporary{};
     if (GetTempFileNameW(directoryOf(target).c_str(), L"qrn", 0, temporary.data()) == 0) {

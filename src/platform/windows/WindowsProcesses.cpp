@@ -3,9 +3,9 @@
 #include <tlhelp32.h>
 
 #include "keepers/ProgramProcesses.h"
+#include "platform/SystemPlatform.h"
 #include "platform/windows/UniqueHandle.h"
 #include "platform/windows/Utf16.h"
-#include "platform/windows/WindowsPlatform.h"
 
 namespace quarnel {
 namespace {
@@ -36,11 +36,11 @@ std::vector<RunningProcess> runningProcesses() {
 
 }  // namespace
 
-std::vector<ProcessId> WindowsPlatform::findProcessesByFileName(const std::string& fileName) {
+std::vector<ProcessId> SystemPlatform::findProcessesByFileName(const std::string& fileName) {
     return processesOfProgram(runningProcesses(), fileName, GetCurrentProcessId(), sameFileName);
 }
 
-void WindowsPlatform::terminateProcess(ProcessId id) {
+void SystemPlatform::terminateProcess(ProcessId id) {
     const UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, id));
     if (process.valid()) {
         TerminateProcess(process.get(), 0);

@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "platform/SystemPlatform.h"
 #include "platform/windows/Utf16.h"
-#include "platform/windows/WindowsPlatform.h"
 
 namespace quarnel {
 namespace {
@@ -15,7 +15,7 @@ constexpr DWORD kVersionBufferSize = 4096;
 
 // Only the fixed numeric part is read; the text entries of the resource may
 // say something else and are ignored.
-std::optional<FileVersion> WindowsPlatform::readFileVersion(const std::string& path) {
+std::optional<FileVersion> SystemPlatform::readFileVersion(const std::string& path) {
     const std::wstring file = toUtf16(path);
     DWORD unused = 0;
     const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &unused);

@@ -2,14 +2,14 @@
 
 #include <ctime>
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 
 namespace quarnel {
 namespace {
 
 // Only reading is tested here: nothing in the tests ever sets the real clock.
 TEST(LinuxClockTest, ReadsTheLocalTimeOfTheSystemClock) {
-    LinuxPlatform system;
+    SystemPlatform system;
     const std::time_t before = std::time(nullptr);
     const CalendarTime read = toCalendarTime(system.readLocalTime());
     const std::time_t after = std::time(nullptr);
@@ -27,7 +27,7 @@ TEST(LinuxClockTest, ReadsTheLocalTimeOfTheSystemClock) {
 }
 
 TEST(LinuxClockTest, ReadsBelowTheMillisecond) {
-    LinuxPlatform system;
+    SystemPlatform system;
     bool sawSubMillisecond = false;
     for (int i = 0; i < 100 && !sawSubMillisecond; ++i) {
         sawSubMillisecond = system.readLocalTime() % kUnitsPerMillisecond != 0;

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 #include "platform/linux/ScratchSupport.h"
 
 namespace quarnel {
@@ -42,7 +42,7 @@ class LinuxFilesTest : public ::testing::Test {
     }
 
     fs::path directory;
-    LinuxPlatform system;
+    SystemPlatform system;
 };
 
 TEST_F(LinuxFilesTest, ReplacesAFileWholeAndLeavesNoTemporaryBehind) {
@@ -201,6 +201,29 @@ TEST_F(LinuxFilesTest, ReadsEveryByte) {
     const std::string bytes = std::string("\xFF\xFE\0\r\n", 5) + std::string(200'000, 'x');
     std::ofstream(directory / "bytes", std::ios::binary) << bytes;
     EXPECT_EQ(system.readFile(directory / "bytes"), bytes);
+}
+
+// Every way out of a file operation, read or write, success or refusal,
+// closes what it opened: a descriptor left behind by each save or start
+// would pile up in a program that runs for days.
+TEST_F(LinuxFilesTest, NoOperationLeavesADescriptorOpen) {
+    const auto openDescriptors = [] {
+        return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{});
+    };
+    const fs::path fifo = directory / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string path = directory / "Quarnel.ini";
+    const auto before = openDescriptors();
+
+    ASSERT_FALSE(system.replaceFile(path, "contents"));
+    EXPECT_EQ(system.readFile(path), "contents");
+    EXPECT_FALSE(system.readFile(directory));
+    EXPECT_FALSE(system.readFile(fifo));
+    EXPECT_FALSE(system.readFile(directory / "absent"));
+    EXPECT_TRUE(system.replaceFile(directory, "x")) << "a directory cannot be replaced";
+    EXPECT_FALSE(system.readFileVersion(path)) << "not a program";
+    EXPECT_FALSE(system.readFileVersion(directory));
+    EXPECT_EQ(openDescriptors(), before);
 }
 
 }  // namespace

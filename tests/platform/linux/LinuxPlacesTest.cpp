@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 #include "platform/linux/ScratchSupport.h"
 
 namespace quarnel::testing {
@@ -27,7 +27,7 @@ class LinuxPlacesTest : public ::testing::Test {
 
     ScratchDirectory scratch;
     fs::path previous;
-    LinuxPlatform system;
+    SystemPlatform system;
 };
 
 TEST_F(LinuxPlacesTest, TheSettingsLiveInTheUsersConfigurationFolder) {

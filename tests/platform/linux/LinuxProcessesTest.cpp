@@ -10,7 +10,7 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 #include "platform/linux/ScratchSupport.h"
 
 namespace quarnel::testing {
@@ -88,7 +88,7 @@ class LinuxProcessesTest : public ::testing::Test {
     std::vector<ProcessId> findAsUnprivilegedUser(const std::string& fileName) {
         const std::string text = outputAsUnprivilegedUser([&] {
             std::string ids;
-            for (const ProcessId id : LinuxPlatform().findProcessesByFileName(fileName)) {
+            for (const ProcessId id : SystemPlatform().findProcessesByFileName(fileName)) {
                 ids += std::to_string(id) + " ";
             }
             return ids;
@@ -109,7 +109,7 @@ class LinuxProcessesTest : public ::testing::Test {
     // Unique per test run, so that no process of anybody else can match.
     const std::string name = "keeper-" + std::to_string(::getpid());
     ScratchDirectory scratch;
-    LinuxPlatform system;
+    SystemPlatform system;
 
   private:
     std::vector<pid_t> m_started;

@@ -13,7 +13,7 @@
 #include <random>
 
 #include "info/ElfVersionNote.h"
-#include "platform/linux/LinuxPlatform.h"
+#include "platform/SystemPlatform.h"
 
 namespace quarnel {
 namespace {
@@ -50,7 +50,7 @@ class LinuxVersionTest : public ::testing::Test {
     }
 
     fs::path directory;
-    LinuxPlatform system;
+    SystemPlatform system;
 };
 
 TEST_F(LinuxVersionTest, ReadsTheNumbersThatTheBuildEmbedded) {

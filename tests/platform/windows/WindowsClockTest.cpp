@@ -3,8 +3,8 @@
 
 #include <ctime>
 
+#include "platform/SystemPlatform.h"
 #include "platform/windows/SystemReason.h"
-#include "platform/windows/WindowsPlatform.h"
 #include "platform/windows/WindowsTime.h"
 
 // Only reading is tested against the system: no test here sets the clock, as
@@ -31,7 +31,7 @@ std::int64_t utcSecondsOf(TimeCount local) {
 }
 
 TEST(WindowsClockTest, ReadsTheLocalTimeOfTheHostClock) {
-    WindowsPlatform system;
+    SystemPlatform system;
     const std::int64_t before = std::time(nullptr);
     const TimeCount read = system.readLocalTime();
     const std::int64_t after = std::time(nullptr);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "WindowsTestSupport.h"
+#include "platform/SystemPlatform.h"
 #include "platform/windows/UniqueHandle.h"
-#include "platform/windows/WindowsPlatform.h"
 
 namespace quarnel {
 namespace {
@@ -21,7 +21,7 @@ class WindowsFilesTest : public ::testing::Test {
 
     ScratchDirectory scratch;
     const fs::path settings = scratch.path() / "Quarnel.ini";
-    WindowsPlatform system;
+    SystemPlatform system;
 };
 
 // Line ends and bytes go through untouched: the file is not opened as text.

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "WindowsTestSupport.h"
-#include "platform/windows/WindowsPlatform.h"
+#include "platform/SystemPlatform.h"
 
 // The launches go through the shell for real; the launched program records
 // the arguments it received in a file beside itself.
@@ -25,7 +25,7 @@ class WindowsLaunchTest : public ::testing::Test {
 
     ScratchDirectory scratch;
     fs::path program;
-    WindowsPlatform system;
+    SystemPlatform system;
 };
 
 TEST_F(WindowsLaunchTest, LaunchesAProgramWithItsParameters) {
@@ -57,7 +57,7 @@ class WindowsServiceCommandTest : public ::testing::Test {
 
     ScratchDirectory scratch;
     fs::path previousDirectory;
-    WindowsPlatform system;
+    SystemPlatform system;
 };
 
 struct ServiceCase {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "WindowsTestSupport.h"
-#include "platform/windows/WindowsPlatform.h"
+#include "platform/SystemPlatform.h"
 
 namespace quarnel {
 namespace {
@@ -40,7 +40,7 @@ class WindowsProcessesTest : public ::testing::Test {
     ScratchDirectory scratch;
     std::wstring keeperName;
     std::unique_ptr<StartedProgram> first, second, spared;
-    WindowsPlatform system;
+    SystemPlatform system;
 };
 
 TEST_F(WindowsProcessesTest, FindsEveryCopyByItsExactFileName) {
@@ -72,14 +72,14 @@ TEST_F(WindowsProcessesTest, TerminatesTheFoundCopiesWithExitCodeZeroAndSparesTh
 }
 
 TEST(WindowsProcessesOwnTest, NeverFindsItsOwnProcess) {
-    WindowsPlatform system;
+    SystemPlatform system;
     const std::wstring self = testing::testProgram().filename().wstring();
     EXPECT_THAT(system.findProcessesByFileName(toUtf8(self)),
                 Not(::testing::Contains(GetCurrentProcessId())));
 }
 
 TEST(WindowsProcessesOwnTest, AnEmptyFileNameFindsNothing) {
-    WindowsPlatform system;
+    SystemPlatform system;
     EXPECT_THAT(system.findProcessesByFileName(""), IsEmpty());
 }
 

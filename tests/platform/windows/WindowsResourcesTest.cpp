@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "WindowsTestSupport.h"
-#include "platform/windows/WindowsPlatform.h"
+#include "platform/SystemPlatform.h"
 
 // ResourceProbe carries the resource script of Quarnel.exe, which cannot be
 // built here without Qt for Windows.
@@ -61,7 +61,7 @@ TEST_F(WindowsResourcesTest, CarriesTheProgramIcon) {
 }
 
 TEST(WindowsResourcesVersionTest, TheFixedFileVersionIsTheProjectVersion) {
-    WindowsPlatform system;
+    SystemPlatform system;
     const auto version = system.readFileVersion(testing::utf8(helperProgram(L"ResourceProbe")));
     ASSERT_TRUE(version);
     EXPECT_EQ(std::to_string(version->major) + "." + std::to_string(version->minor) + "." +

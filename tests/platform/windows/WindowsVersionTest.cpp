@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "WindowsTestSupport.h"
-#include "platform/windows/WindowsPlatform.h"
+#include "platform/SystemPlatform.h"
 
 namespace quarnel {
 namespace {
@@ -12,18 +12,18 @@ using testing::utf8;
 // The fixture's product version and version texts say otherwise: only the
 // fixed file version counts.
 TEST(WindowsVersionTest, ReadsTheFixedFileVersion) {
-    WindowsPlatform system;
+    SystemPlatform system;
     EXPECT_EQ(system.readFileVersion(utf8(helperProgram(L"VersionFixture"))),
               (FileVersion{2, 1, 0, 15}));
 }
 
 TEST(WindowsVersionTest, AProgramWithoutAVersionResourceHasNoVersion) {
-    WindowsPlatform system;
+    SystemPlatform system;
     EXPECT_EQ(system.readFileVersion(utf8(helperProgram(L"Sleeper"))), std::nullopt);
 }
 
 TEST(WindowsVersionTest, AMissingFileHasNoVersion) {
-    WindowsPlatform system;
+    SystemPlatform system;
     EXPECT_EQ(system.readFileVersion(utf8(helperProgram(L"NoSuchProgram"))), std::nullopt);
 }
 
@@ -33,7 +33,7 @@ TEST(WindowsVersionTest, AVersionBlockAbove4096BytesCountsAsUnreadable) {
     ASSERT_GT(GetFileVersionInfoSizeW(fixture.c_str(), &unused), 4096u)
         << "the fixture must be larger than the reader's buffer";
 
-    WindowsPlatform system;
+    SystemPlatform system;
     EXPECT_EQ(system.readFileVersion(utf8(fixture)), std::nullopt);
 }
 

@@ -1,21 +1,25 @@
 #pragma once
 
-#include <map>
+#include <memory>
 
 #include "platform/Platform.h"
 #include "platform/TimeService.h"
-#include "platform/linux/ProcessHandle.h"
 
 namespace quarnel {
 
-// The POSIX port. Each group of operations lives in a file of its own:
-// LinuxClock, LinuxProcesses, LinuxLaunch, LinuxVersion, LinuxFiles and
-// LinuxPlaces.
-class LinuxPlatform final : public Platform {
+// The platform of the system the program is built for: one declaration, two
+// ports. The POSIX port lives in linux/, the Win32 one in windows/, each group
+// of operations in a file of its own (Clock, Processes, Launch, Version,
+// Files, Places); the build compiles the port of its system.
+class SystemPlatform final : public Platform {
   public:
     // A clock step refused for lack of privilege is handed to `timeService`
-    // when there is one (it is not owned and must outlive the platform).
-    explicit LinuxPlatform(TimeService* timeService = nullptr) : timeService_(timeService) {}
+    // where the system has one (Linux); Windows has none and ignores it. It is
+    // not owned and must outlive the platform.
+    explicit SystemPlatform(TimeService* timeService = nullptr);
+    ~SystemPlatform() override;
+    SystemPlatform(const SystemPlatform&) = delete;
+    SystemPlatform& operator=(const SystemPlatform&) = delete;
 
     TimeCount readLocalTime() override;
     Refusal shiftLocalTime(std::int64_t shift) override;
@@ -24,7 +28,7 @@ class LinuxPlatform final : public Platform {
                         const std::string& serviceName) override;
     std::vector<ProcessId> findProcessesByFileName(const std::string& fileName) override;
     void terminateProcess(ProcessId id) override;
-    void launchProgram(const std::string& filePath, const std::string& parameters) override;
+    Refusal launchProgram(const std::string& filePath, const std::string& parameters) override;
 
     void openDocument(const std::string& target) override;
     std::optional<FileVersion> readFileVersion(const std::string& path) override;
@@ -38,9 +42,9 @@ class LinuxPlatform final : public Platform {
     Refusal replaceFile(const std::string& path, const std::string& contents) override;
 
   private:
-    TimeService* timeService_;
-    // The processes the last search found, held until they are terminated.
-    std::map<ProcessId, ProcessHandle> m_listedProcesses;
+    // What a port keeps between calls; each port defines its own.
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 }  // namespace quarnel
