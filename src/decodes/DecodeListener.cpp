@@ -18,6 +18,9 @@ DecodeListener::DecodeListener(QObject* parent) : QObject(parent), m_clock(monot
     m_show.setSingleShot(true);
     m_show.setInterval(kShowDelay);
     m_expiry.setSingleShot(true);
+    m_read.setSingleShot(true);
+    m_read.setInterval(kReadDelay);
+    connect(&m_read, &QTimer::timeout, this, &DecodeListener::readPendingDatagrams);
     for (QTimer* timer : {&m_show, &m_expiry}) {
         connect(timer, &QTimer::timeout, this, [this] {
             armExpiry();
@@ -46,21 +49,34 @@ bool DecodeListener::listen(const QHostAddress& address, quint16 port) {
                         .arg(socket->errorString());
         return false;
     }
-    connect(socket.get(), &QUdpSocket::readyRead, this, &DecodeListener::readPendingDatagrams);
+    // The socket reports the next datagram only after a read, so nothing
+    // spins while the reading waits for the rest of a burst.
+    connect(socket.get(), &QUdpSocket::readyRead, &m_read, [this] {
+        if (!m_read.isActive()) {
+            m_read.start();
+        }
+    });
     m_socket = std::move(socket);
     return true;
 }
 
 void DecodeListener::stop(const QString& why) {
+    m_read.stop();
     m_socket.reset();
     m_problem = why;
 }
 
+// One system call a datagram: read until the socket has none left, which it
+// answers as a temporary error; asking first whether one is pending would
+// take another call each.
 void DecodeListener::readPendingDatagrams() {
-    while (m_socket && m_socket->hasPendingDatagrams()) {
-        const QByteArray data = m_socket->receiveDatagram().data();
-        receive({reinterpret_cast<const std::uint8_t*>(data.constData()),
-                 static_cast<std::size_t>(data.size())});
+    if (!m_socket) {
+        return;
+    }
+    qint64 size = 0;
+    while ((size = m_socket->readDatagram(m_datagram.data(), kLargestDatagram)) >= 0) {
+        receive({reinterpret_cast<const std::uint8_t*>(m_datagram.data()),
+                 static_cast<std::size_t>(size)});
     }
 }
 

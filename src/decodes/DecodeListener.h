@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -20,8 +21,10 @@ class QUdpSocket;
 // moment the oldest decode leaves the window.
 //
 // A decoding program sends the decodes of a period one by one as it finds
-// them; the estimate is made at most once per show delay after the first of
-// them, not once per datagram.
+// them, within a few milliseconds. They are read together, a read delay after
+// the first of them, so that a burst wakes the program twice instead of once
+// per datagram; the estimate is made at most once per show delay, not once
+// per datagram.
 class DecodeListener : public QObject {
     Q_OBJECT
 
@@ -41,6 +44,7 @@ class DecodeListener : public QObject {
 
     // One datagram, as the socket hands it over.
     void receive(std::span<const std::uint8_t> datagram);
+    static constexpr std::chrono::milliseconds kReadDelay{10};
     static constexpr std::chrono::milliseconds kShowDelay{100};
     // The clock was moved: the decodes so far describe the old one.
     void clockMoved();
@@ -59,8 +63,13 @@ class DecodeListener : public QObject {
     void readPendingDatagrams();
     void armExpiry();
 
+    // The largest datagram UDP can carry fits.
+    static constexpr qint64 kLargestDatagram = 65536;
+
     std::unique_ptr<QUdpSocket> m_socket;
+    std::array<char, kLargestDatagram> m_datagram{};
     quarnel::DecodeEstimator m_estimator;
+    QTimer m_read;
     QTimer m_show;
     QTimer m_expiry;
     Clock m_clock;

@@ -121,19 +121,29 @@ TEST_F(DecodesWindowTest, ASetStartsTheEstimateAnew) {
     EXPECT_FALSE(window.btnUseDecodes->isEnabled());
 }
 
-TEST_F(DecodesWindowTest, DatagramsArriveThroughTheSocket) {
+// The second burst shows that reading goes on after the socket was read
+// empty: the socket reports new datagrams only after a read.
+TEST_F(DecodesWindowTest, DatagramsArriveThroughTheSocketBurstAfterBurst) {
     TTabbedForm& window = buildListening();
     QUdpSocket sender;
     const DatagramBuilder decode = decodeDatagram({.deltaTime = -0.2});
     const std::vector<std::uint8_t>& bytes = decode.data();
-    for (int i = 0; i < 5; ++i) {
-        sender.writeDatagram(reinterpret_cast<const char*>(bytes.data()),
-                             static_cast<qint64>(bytes.size()), QHostAddress::LocalHost, port);
-    }
-    sender.writeDatagram("garbage", QHostAddress::LocalHost, port);
+    const auto sendBurst = [&] {
+        for (int i = 0; i < 5; ++i) {
+            sender.writeDatagram(reinterpret_cast<const char*>(bytes.data()),
+                                 static_cast<qint64>(bytes.size()), QHostAddress::LocalHost, port);
+        }
+        sender.writeDatagram("garbage", QHostAddress::LocalHost, port);
+    };
+    sendBurst();
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.btnUseDecodes->isEnabled(); }, 5000))
         << window.lblDecodes->text().toStdString();
     EXPECT_EQ(window.lblDecodes->text(), u"Decodes: DT -0,20 s \u00b10,00 (5 in 2 min)"_s);
+
+    sendBurst();
+    const QString both = u"Decodes: DT -0,20 s \u00b10,00 (10 in 2 min)"_s;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.lblDecodes->text() == both; }, 5000))
+        << window.lblDecodes->text().toStdString();
 }
 
 TEST_F(DecodesWindowTest, TheLineCatchesUpByItselfWhenTheDatagramsStop) {
