@@ -17,8 +17,8 @@ class QUdpSocket;
 // Listens to the decoding programs' UDP reports and keeps the estimate of
 // what their DTs say about the local clock. The socket exists only while
 // listening; it never sends. Nothing runs while no datagram arrives: the
-// timers are armed only by datagrams, one for showing them, one for the
-// moment the oldest decode leaves the window.
+// timers are armed only by datagrams, one for reading them, one for showing
+// them, one for the moment the oldest decode leaves the window.
 //
 // A decoding program sends the decodes of a period one by one as it finds
 // them, within a few milliseconds. They are read together, a read delay after
