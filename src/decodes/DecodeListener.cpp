@@ -1,6 +1,5 @@
 #include "decodes/DecodeListener.h"
 
-#include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <algorithm>
 #include <chrono>

@@ -30,7 +30,7 @@ using Refusal = std::optional<std::string>;
 // Everything Quarnel asks of the operating system. Strings are UTF-8; the
 // Windows implementation converts to UTF-16 at the API boundary. Launches and
 // terminations are fire-and-forget: whether the program runs or ends is not
-// reported, only a launch that could not even be tried.
+// reported, only parameter text that cannot be taken apart.
 class Platform {
   public:
     virtual ~Platform() = default;

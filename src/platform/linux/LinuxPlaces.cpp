@@ -61,7 +61,7 @@ std::optional<std::string> runningProgramPath() {
 }  // namespace
 
 std::string SystemPlatform::settingsFile(const std::string& fileName) {
-    const std::string portable = fileInDirectory(currentDirectory(), fileName);
+    const std::string portable = inCurrentDirectory(fileName);
     if (hasEntry(portable)) {
         return portable;
     }
@@ -73,7 +73,7 @@ std::string SystemPlatform::settingsFile(const std::string& fileName) {
 }
 
 std::string SystemPlatform::helpPage(const std::string& fileName) {
-    const std::string beside = fileInDirectory(currentDirectory(), fileName);
+    const std::string beside = inCurrentDirectory(fileName);
     if (exists(beside)) {
         return beside;
     }
