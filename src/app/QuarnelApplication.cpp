@@ -21,6 +21,21 @@ std::function<bool(const QString&)>& closeQuestionHandler() {
     return handler;
 }
 
+std::function<UndoAnswer(const QString&)>& undoQuestionHandler() {
+    static std::function<UndoAnswer(const QString&)> handler;
+    return handler;
+}
+
+QString exceptionText(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    } catch (...) {
+        return {};
+    }
+}
+
 QString loadStyleSheet() {
     QFile file(QStringLiteral(":/styles.qss"));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -67,17 +82,24 @@ void showErrorBox(const QString& message) {
         errorBoxHandler()(text);
         return;
     }
-    QMessageBox::critical(nullptr, QApplication::applicationName(), text);
+    // A box run in its own event loop would hold the timer that opened it:
+    // the clock display would stand still until the box is closed.
+    auto* box = new QMessageBox(QMessageBox::Critical, QApplication::applicationName(), text);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void showErrorBoxFor(const std::exception_ptr& failure) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::exception& error) {
-        showErrorBox(QString::fromUtf8(error.what()));
-    } catch (...) {
-        showErrorBox(QString());
+    showErrorBox(exceptionText(failure));
+}
+
+void showFatalErrorBox(const std::exception_ptr& failure) {
+    const QString text = errorBoxText(exceptionText(failure));
+    if (errorBoxHandler()) {
+        errorBoxHandler()(text);
+        return;
     }
+    QMessageBox::critical(nullptr, QApplication::applicationName(), text);
 }
 
 void setErrorBoxHandler(std::function<void(const QString&)> handler) {
@@ -104,4 +126,27 @@ bool askCloseWithoutSaving(const QString& message) {
 
 void setCloseQuestionHandler(std::function<bool(const QString&)> handler) {
     closeQuestionHandler() = std::move(handler);
+}
+
+UndoAnswer askUndoBeforeClose(const QString& question) {
+    if (undoQuestionHandler()) {
+        return undoQuestionHandler()(question);
+    }
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), question);
+    box.setInformativeText(
+        QStringLiteral("No time keeper will correct the clock after Quarnel closes."));
+    QPushButton* reset = box.addButton(QStringLiteral("RESET and close"), QMessageBox::AcceptRole);
+    QPushButton* close = box.addButton(QStringLiteral("Close"), QMessageBox::DestructiveRole);
+    QPushButton* stay = box.addButton(QStringLiteral("Stay open"), QMessageBox::RejectRole);
+    box.setDefaultButton(reset);
+    box.setEscapeButton(stay);
+    box.exec();
+    if (box.clickedButton() == reset) {
+        return UndoAnswer::ResetAndClose;
+    }
+    return box.clickedButton() == close ? UndoAnswer::Close : UndoAnswer::StayOpen;
+}
+
+void setUndoQuestionHandler(std::function<UndoAnswer(const QString&)> handler) {
+    undoQuestionHandler() = std::move(handler);
 }

@@ -22,10 +22,14 @@ class QuarnelApplication : public QApplication {
 // comes after "." in the character set.
 QString errorBoxText(const QString& message);
 
-// Shows the standard error box for a message (modal).
+// Shows the standard error box for a message. It returns at once: the box
+// stays in front of the window until the user closes it, while the clock
+// goes on ticking behind it.
 void showErrorBox(const QString& message);
 // The same for an exception: its message, or no text for one without.
 void showErrorBoxFor(const std::exception_ptr& failure);
+// The box for a failure that ends the program: it returns when it is closed.
+void showFatalErrorBox(const std::exception_ptr& failure);
 
 // Window tests replace the modal box with a recorder; an empty function puts
 // the real box back.
@@ -49,3 +53,8 @@ bool askCloseWithoutSaving(const QString& message);
 // Window tests answer the question themselves; an empty function puts the
 // real box back.
 void setCloseQuestionHandler(std::function<bool(const QString& text)> handler);
+
+// Closing with shifts that no time keeper will correct asks first.
+enum class UndoAnswer { ResetAndClose, Close, StayOpen };
+UndoAnswer askUndoBeforeClose(const QString& question);
+void setUndoQuestionHandler(std::function<UndoAnswer(const QString& question)> handler);

@@ -1,10 +1,12 @@
 #include "app/Tabbedtemplate.h"
 
 #include <QCloseEvent>
+#include <QLocale>
 #include <QShowEvent>
 #include <exception>
 
 #include "app/QuarnelApplication.h"
+#include "clock/ClockTexts.h"
 #include "settings/SettingsNotWritten.h"
 
 TTabbedForm* TabbedForm = nullptr;
@@ -44,22 +46,104 @@ void TTabbedForm::changeEvent(QEvent* event) {
     }
 }
 
-// The window closes only after FormClose has run to its end: when it fails,
-// the error box shows why and the window stays open. Settings that cannot be
-// written must not trap the user: the user chooses.
+// The window closes only after FormClose has run to its end: the keepers
+// started again and the settings written. A close waits for a clock change
+// or a keeper action that still waits for the system's answer, and shifts
+// that no time keeper will correct are not left behind unasked.
 void TTabbedForm::closeEvent(QCloseEvent* event) {
+    if (m_closeAllowed) {
+        event->accept();
+        return;
+    }
     event->ignore();
+    if (unit.ClockChangeWaiting || unit.KeepersChanging) {
+        m_closeWaits = true;
+        return;
+    }
+    if (unit.RunningShift != 0 && !someKeeperWillCorrectTheClock()) {
+        const QString total = QString::fromStdString(quarnel::formatShiftText(
+            -unit.RunningShift, QLocale().decimalPoint().toStdString()));
+        const QString sign = unit.RunningShift < 0 ? QStringLiteral("+") : QString();
+        switch (askUndoBeforeClose(
+            QStringLiteral("Undo the shift of %1%2 s before closing?").arg(sign, total))) {
+            case UndoAnswer::StayOpen:
+                return;
+            case UndoAnswer::ResetAndClose:
+                reportingErrors([&] { RevertRunningShift(); });
+                if (unit.ClockChangeWaiting) {
+                    m_closeWaits = true;
+                    return;
+                }
+                if (unit.RunningShift != 0) {
+                    return;  // refused: the box says why
+                }
+                break;
+            case UndoAnswer::Close:
+                break;
+        }
+    }
+    FormClose();
+    if (m_closeAllowed) {
+        event->accept();
+    }
+}
+
+// The keepers' start, when the tool was active, or the save alone.
+void TTabbedForm::FormClose() {
+    if (swPauseActive->isChecked()) {
+        StartTimeKeepers([this](const std::optional<QString>& failure) { FinishClose(failure); });
+    } else {
+        FinishClose(std::nullopt);
+    }
+}
+
+// The settings are written in every case. When the keepers could not be
+// started, they are saved before the window reports it and stays open, so
+// nothing the user entered is lost; when the save fails too, the keepers'
+// failure is shown before the user is asked about the save.
+void TTabbedForm::FinishClose(const std::optional<QString>& keepersFailure) {
     try {
-        FormClose();
+        SaveSettings();
     } catch (const SettingsNotWritten& failure) {
-        if (!askCloseWithoutSaving(QString::fromStdString(failure.what()))) {
+        if (keepersFailure) {
+            showErrorBox(*keepersFailure);
+        }
+        if (!askCloseWithoutSaving(QString::fromStdString(failure.what())) || keepersFailure) {
             return;
         }
     } catch (...) {
         showErrorBoxFor(std::current_exception());
         return;
     }
-    event->accept();
+    if (keepersFailure) {
+        showErrorBox(*keepersFailure);
+        return;
+    }
+    m_closeAllowed = true;
+    // From a later answer, this closes the window; inside the close event the
+    // toolkit ignores it and the event itself is accepted.
+    close();
+}
+
+void TTabbedForm::clockChangeSettled(bool succeeded) {
+    if (!succeeded) {
+        m_closeWaits = false;
+    }
+    keepersSettled();
+}
+
+// A close that waited is asked again, now that nothing waits.
+void TTabbedForm::keepersSettled() {
+    if (m_closeWaits && !unit.ClockChangeWaiting && !unit.KeepersChanging) {
+        m_closeWaits = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+// Started again, a keeper sets the clock right by itself.
+bool TTabbedForm::someKeeperWillCorrectTheClock() const {
+    return !edServiceName->text().isEmpty() || !edProgFilePath->text().isEmpty() ||
+           unit.HoldingAutomaticSync;
 }
 
 // The Timeshift tab is shown when it is chosen, with the window, and again
@@ -71,11 +155,12 @@ bool TTabbedForm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-// A tool that was left active holds the time keepers stopped again.
+// A tool that was left active holds the time keepers stopped again, as the
+// switch does.
 void TTabbedForm::EnterSavedRunState() {
     ShowRunState(swPauseActive->isChecked());
     if (swPauseActive->isChecked()) {
-        StopTimeKeepers();
+        swPauseActiveClick();
     }
 }
 
@@ -105,31 +190,4 @@ void TTabbedForm::TabControl1Change() {
         return;
     }
     unit.ActiveTabIndex = TabControl1->currentIndex();
-}
-
-// An active tool hands the clock back to the time keepers before it ends;
-// the settings are written after that, in every case. When the keepers
-// cannot be started, the settings are still saved before the window reports
-// it and stays open, so nothing the user entered is lost. When the save fails
-// too, the keepers' failure is shown before the user is asked about the save.
-void TTabbedForm::FormClose() {
-    std::exception_ptr keepersFailure;
-    if (swPauseActive->isChecked()) {
-        try {
-            StartTimeKeepers();
-        } catch (...) {
-            keepersFailure = std::current_exception();
-        }
-    }
-    try {
-        SaveSettings();
-    } catch (const SettingsNotWritten&) {
-        if (keepersFailure) {
-            showErrorBoxFor(keepersFailure);
-        }
-        throw;
-    }
-    if (keepersFailure) {
-        std::rethrow_exception(keepersFailure);
-    }
 }

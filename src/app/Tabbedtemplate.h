@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/UnitState.h"
@@ -82,11 +84,15 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     // Clock engine (clock/)
     void RevertRunningShift();
 
-    // Time-keeper control (keepers/)
+    // Time-keeper control (keepers/). Stopping and starting end later, when
+    // the system has answered; `done` then gets the sentence that says what
+    // failed, or nothing.
+    using KeepersDone = std::function<void(const std::optional<QString>& failure)>;
     void ShowRunState(bool active);
-    void StopTimeKeepers();
-    void StartTimeKeepers();
-    void ControlService(quarnel::TKeeperAction action, bool verbose, const QString& serviceName);
+    void StopTimeKeepers(const KeepersDone& done = {});
+    void StartTimeKeepers(const KeepersDone& done = {});
+    void ControlService(quarnel::TKeeperAction action, bool verbose, const QString& serviceName,
+                        quarnel::Completion done);
     void ControlProgram(quarnel::TKeeperAction action, const QString& filePath,
                         const QString& parameters);
     std::vector<quarnel::ProcessId> FindProcessByFileName(const QString& fileName);
@@ -115,6 +121,21 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
 
   private:
     void EnterSavedRunState();
+    // Closing waits for the clock and the keepers to settle (app/).
+    void FinishClose(const std::optional<QString>& keepersFailure);
+    void clockChangeSettled(bool succeeded);
+    void keepersSettled();
+    bool someKeeperWillCorrectTheClock() const;
+
+    // Clock engine (clock/): moves the clock by `shift` and books it when the
+    // system says it moved; `button` is the one that tries again.
+    void moveClock(std::int64_t shift, const std::string& button, std::function<void()> afterMove);
+
+    // Time keepers (keepers/)
+    void controlTimeKeepers(quarnel::TKeeperAction action, const KeepersDone& done);
+    void controlAutomaticSync(quarnel::TKeeperAction action,
+                              const std::function<void(std::optional<QString>)>& next);
+    void showHolding();
 
     // Clock displays (clock/)
     void showAlignShift();
@@ -122,6 +143,11 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void showClockReading();
     // Brings the clock displays up to date when their tab comes into view.
     void catchUpClockDisplays();
+
+    // The close the user asked for, held until what it waits for settles.
+    bool m_closeWaits = false;
+    // Everything the close needed is done: the next close event ends it.
+    bool m_closeAllowed = false;
 };
 
 // The one window, reachable while its constructor runs.

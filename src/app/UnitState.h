@@ -12,6 +12,14 @@ struct UnitState {
     std::int64_t AlignShift = 0;    // the shift the next set applies
     std::int64_t RunningShift = 0;  // undoes every set since start, RESET or ACCEPT
     bool SetPending = false;        // a set waits for the next tick
+    // A set or RESET waits for the system's answer (the desktop may be
+    // asking the user for the right); nothing else moves the clock meanwhile.
+    bool ClockChangeWaiting = false;
+    // A stop or start of the time keepers waits for the system's answer.
+    bool KeepersChanging = false;
+    // Quarnel turned the system's own network time synchronization off and
+    // turns it on again when it lets go of the clock.
+    bool HoldingAutomaticSync = false;
     bool VerboseFlag = true;        // replaced from the Verbose switch before any use
     bool FirstActivation = true;    // the saved tab has not been restored yet
     int ActiveTabIndex = 0;         // tab to restore, then the tab last chosen

@@ -3,24 +3,28 @@
 
 #include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
+#include "app/TimerEventLoop.h"
 #include "clock/SystemTimeService.h"
+#include "keepers/SystemServiceManager.h"
 #include "platform/SystemPlatform.h"
 
 // Arguments are not used and the exit code is always 0. A failure while the
 // window is built is shown in the error box and ends the program.
 int main(int argc, char** argv) {
     QuarnelApplication application(argc, argv);
-    // Without the right to set the clock, the desktop is asked for it through
-    // the system's time service, where it has one.
+    // Without the right to set the clock or to stop a service, the desktop
+    // asks the user for it through the system's services, where it has them.
+    TimerEventLoop loop;
     const std::unique_ptr<quarnel::TimeService> timeService = makeSystemTimeService();
-    quarnel::SystemPlatform system(timeService.get());
+    const std::unique_ptr<quarnel::ServiceManager> serviceManager = makeSystemServiceManager();
+    quarnel::SystemPlatform system({&loop, timeService.get(), serviceManager.get()});
     quarnel::setPlatform(system);
 
     std::unique_ptr<TTabbedForm> window;
     try {
         window = std::make_unique<TTabbedForm>();
     } catch (...) {
-        showErrorBoxFor(std::current_exception());
+        showFatalErrorBox(std::current_exception());
         return 0;
     }
     window->show();

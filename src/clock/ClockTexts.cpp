@@ -13,16 +13,20 @@ std::string formatDateText(const CalendarTime& t) {
 }
 
 std::string formatShiftText(std::int64_t shift, std::string_view decimalSeparator) {
-    constexpr std::uint64_t kUnitsPerTenth = 1'000'000;
     // Work on the magnitude so that halves round away from zero on both sides.
     const std::uint64_t magnitude = shift < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(shift)
                                               : static_cast<std::uint64_t>(shift);
-    const std::uint64_t tenths = (magnitude + kUnitsPerTenth / 2) / kUnitsPerTenth;
+    constexpr auto kMillisecond = static_cast<std::uint64_t>(kUnitsPerMillisecond);
+    const std::uint64_t milliseconds = (magnitude + kMillisecond / 2) / kMillisecond;
 
-    std::string text = (shift < 0 && tenths != 0) ? "-" : "";
-    text += std::to_string(tenths / 10);
+    std::string decimals = std::to_string(1000 + milliseconds % 1000).substr(1);
+    while (decimals.size() > 1 && decimals.back() == '0') {
+        decimals.pop_back();
+    }
+    std::string text = (shift < 0 && milliseconds != 0) ? "-" : "";
+    text += std::to_string(milliseconds / 1000);
     text += decimalSeparator;
-    text += std::to_string(tenths % 10);
+    text += decimals;
     return text;
 }
 

@@ -11,9 +11,11 @@ namespace quarnel {
 // "DD.MM.YYYY hh.mm.ss,mmm": fixed separators, whatever the user's locale.
 std::string formatDateText(const CalendarTime& time);
 
-// A shift in 100-ns units as seconds with one decimal: halves rounded away
-// from zero, a sign only when the rounded value is not zero, and the caller's
-// decimal separator (the user's regional setting).
+// A shift in 100-ns units as seconds with as many decimals as it has, at
+// least one and at most three ("0,0", "0,05", "-0,312"), so a wheel step of
+// 0.05 s is shown as what it is. Finer parts are rounded to the millisecond,
+// halves away from zero; a sign only when the rounded value is not zero; the
+// caller's decimal separator (the user's regional setting).
 std::string formatShiftText(std::int64_t shift, std::string_view decimalSeparator);
 
 }  // namespace quarnel

@@ -1,31 +1,16 @@
 #include "clock/TimedatedService.h"
 
-#include <QDBusConnection>
-#include <QDBusError>
-#include <QDBusMessage>
+#include <QDBusVariant>
+
+#include "app/SystemBusCall.h"
 
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.timedate1");
 const QString kPath = QStringLiteral("/org/freedesktop/timedate1");
 
-// Long enough for the user to read the password dialog and answer it.
-constexpr int kAnswerTimeoutMs = 5 * 60 * 1000;
-
-// Errors that mean there is nobody to ask, as on a system without systemd:
-// then the program's own refusal is what the user needs to read.
-bool meansNoService(const QDBusMessage& reply) {
-    switch (QDBusError(reply).type()) {
-        case QDBusError::ServiceUnknown:
-        case QDBusError::NoServer:
-        case QDBusError::Disconnected:
-        case QDBusError::UnknownObject:
-        case QDBusError::UnknownInterface:
-        case QDBusError::UnknownMethod:
-            return true;
-        default:
-            return false;
-    }
+QDBusMessage timedateCall(const QString& method) {
+    return QDBusMessage::createMethodCall(kService, kPath, kService, method);
 }
 
 }  // namespace
@@ -34,26 +19,32 @@ std::unique_ptr<quarnel::TimeService> makeSystemTimeService() {
     return std::make_unique<TimedatedService>();
 }
 
-quarnel::TimeService::Answer TimedatedService::stepClock(std::int64_t microseconds) {
-    const QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected()) {
-        return {Outcome::Unavailable, {}};
-    }
-    QDBusMessage request =
-        QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("SetTime"));
+void TimedatedService::stepClock(std::int64_t microseconds, quarnel::ServiceAnswered done) {
+    QDBusMessage request = timedateCall(QStringLiteral("SetTime"));
     const bool relative = true;
     const bool interactive = true;
     request << static_cast<qlonglong>(microseconds) << relative << interactive;
-    request.setInteractiveAuthorizationAllowed(true);
+    callSystemService(request, [done](const QDBusMessage& reply) { done(answerOf(reply)); });
+}
 
-    const QDBusMessage reply = bus.call(request, QDBus::Block, kAnswerTimeoutMs);
-    if (reply.type() == QDBusMessage::ReplyMessage) {
-        return {Outcome::Stepped, {}};
-    }
-    if (meansNoService(reply)) {
-        return {Outcome::Unavailable, {}};
-    }
-    const QString message =
-        reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
-    return {Outcome::Refused, message.toStdString()};
+void TimedatedService::readAutomaticSync(std::function<void(std::optional<bool>)> done) {
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    request << kService << QStringLiteral("NTP");
+    callSystemService(request, [done](const QDBusMessage& reply) {
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+            done(std::nullopt);
+            return;
+        }
+        const QVariant value = reply.arguments().constFirst().value<QDBusVariant>().variant();
+        done(value.typeId() == QMetaType::Bool ? std::optional<bool>(value.toBool())
+                                               : std::nullopt);
+    });
+}
+
+void TimedatedService::setAutomaticSync(bool on, quarnel::ServiceAnswered done) {
+    QDBusMessage request = timedateCall(QStringLiteral("SetNTP"));
+    const bool interactive = true;
+    request << on << interactive;
+    callSystemService(request, [done](const QDBusMessage& reply) { done(answerOf(reply)); });
 }

@@ -2,11 +2,13 @@
 
 #include "clock/SystemTimeService.h"
 
-// systemd's time service on the system bus (org.freedesktop.timedate1), asked
-// to step the clock by a relative amount. The call allows interactive
-// authorization, so polkit shows the desktop's password dialog; the window
-// waits for the answer.
+// systemd's time service on the system bus (org.freedesktop.timedate1): it
+// steps the clock by a relative amount and switches the system's own network
+// time synchronization (NTP). The calls allow interactive authorization, so
+// polkit shows the desktop's password dialog; none of them blocks the window.
 class TimedatedService final : public quarnel::TimeService {
   public:
-    Answer stepClock(std::int64_t microseconds) override;
+    void stepClock(std::int64_t microseconds, quarnel::ServiceAnswered done) override;
+    void readAutomaticSync(std::function<void(std::optional<bool>)> done) override;
+    void setAutomaticSync(bool on, quarnel::ServiceAnswered done) override;
 };

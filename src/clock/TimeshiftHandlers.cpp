@@ -1,5 +1,6 @@
 // The clock engine and the Timeshift tab's handlers.
 #include <QLocale>
+#include <QPointer>
 #include <QStyle>
 #include <stdexcept>
 
@@ -7,6 +8,7 @@
 #include "app/Tabbedtemplate.h"
 #include "clock/ClockTexts.h"
 #include "clock/IntegerText.h"
+#include "clock/RefusalAdvice.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -31,8 +33,15 @@ void showSign(QLineEdit* edit, bool negative) {
     edit->style()->polish(edit);
 }
 
-[[noreturn]] void reportRefusedSet(const std::string& reason) {
-    throw std::runtime_error("The clock could not be set: " + reason);
+[[noreturn]] void reportRefusedSet(const std::string& reason, const std::string& retry) {
+    throw std::runtime_error("The clock could not be set: " + quarnel::advisedReason(reason, retry));
+}
+
+void refuseWhileClockChangeWaits() {
+    if (unit.ClockChangeWaiting) {
+        throw std::runtime_error(
+            "The clock change before this one still waits for the system's answer");
+    }
 }
 
 const std::string kDaysText = std::to_string(quarnel::kLargestShiftDays) + " days either way";
@@ -62,31 +71,13 @@ void TTabbedForm::showAlignShift() {
     edAlign->setText(shiftText(unit.AlignShift));
 }
 
-// A refused set is not booked: the total keeps describing what really moved
-// the clock, so a later RESET cannot push a correct clock away. A set that
-// would take the total beyond its bounds is not carried out.
+// A set waits while another change of the clock waits for its answer, and
+// is carried out by the first tick after that.
 void TTabbedForm::Timer1Timer() {
     reportingErrors([&] {
-        quarnel::Platform& system = quarnel::platform();
-        const quarnel::TimeCount current = system.readLocalTime();
+        const quarnel::TimeCount current = quarnel::platform().readLocalTime();
         const std::int64_t shift = unit.AlignShift;
-
-        quarnel::Refusal refusal;
-        bool beyondBounds = false;
-        if (unit.SetPending) {
-            unit.SetPending = false;
-            // The shift may have changed since the set was asked for.
-            beyondBounds = !totalStaysWithinBounds(shift);
-            refusal = beyondBounds ? quarnel::Refusal() : system.shiftLocalTime(shift);
-            if (!beyondBounds && !refusal) {
-                DecodesClockMoved(shift);
-                unit.RunningShift -= shift;
-                if (cbResetAfterEachSet->isChecked()) {
-                    unit.AlignShift = 0;
-                    showAlignShift();
-                }
-            }
-        }
+        const bool setNow = unit.SetPending && !unit.ClockChangeWaiting;
 
         unit.LastReading = {current, shift, unit.RunningShift};
         unit.LastReadingShown = false;
@@ -94,12 +85,52 @@ void TTabbedForm::Timer1Timer() {
             showClockReading();
         }
 
-        if (beyondBounds) {
-            refuseTotalBeyondBounds();
+        if (setNow) {
+            unit.SetPending = false;
+            // The shift may have changed since the set was asked for.
+            if (!totalStaysWithinBounds(shift)) {
+                refuseTotalBeyondBounds();
+            }
+            if (shift != 0) {
+                moveClock(shift, "SET", [this] {
+                    if (cbResetAfterEachSet->isChecked()) {
+                        unit.AlignShift = 0;
+                        showAlignShift();
+                    }
+                });
+            }
         }
-        if (refusal) {
-            reportRefusedSet(*refusal);
+    });
+}
+
+// A refused move is not booked: the total keeps describing what really moved
+// the clock, so a later RESET cannot push a correct clock away. The answer
+// may come much later (the desktop asks the user for the right); the clock
+// goes on ticking meanwhile.
+void TTabbedForm::moveClock(std::int64_t shift, const std::string& button,
+                            std::function<void()> afterMove) {
+    unit.ClockChangeWaiting = true;
+    const QPointer<TTabbedForm> form(this);
+    quarnel::platform().shiftLocalTime(shift, [form, shift, button, afterMove](
+                                                  const quarnel::Refusal& refusal) {
+        if (form.isNull()) {
+            return;
         }
+        unit.ClockChangeWaiting = false;
+        reportingErrors([&] {
+            if (refusal) {
+                reportRefusedSet(*refusal, button);
+            }
+            form->DecodesClockMoved(shift);
+            unit.RunningShift -= shift;
+            unit.LastReading.runningShift = unit.RunningShift;
+            unit.LastReadingShown = false;
+            afterMove();
+            if (form->clockDisplaysSeen()) {
+                form->showClockReading();
+            }
+        });
+        form->clockChangeSettled(!refusal);
     });
 }
 
@@ -167,13 +198,19 @@ void TTabbedForm::btnSetClick() {
     });
 }
 
-// A text that is no interval leaves the timer as it is.
+// A text that is no interval, or an interval that would stop the clock (a
+// set would then wait for a tick forever), leaves the timer as it is.
 void TTabbedForm::edRefreshTimeChange() {
     const std::string text = edRefreshTime->text().toStdString();
-    if (const std::optional<std::int32_t> interval = quarnel::decimalInteger(text)) {
-        Timer1.setInterval(*interval);
-    } else {
+    const std::optional<std::int32_t> interval = quarnel::decimalInteger(text);
+    if (!interval) {
         showErrorBox(QString::fromStdString(quarnel::notAnIntegerMessage(text)));
+    } else if (*interval <= 0) {
+        showErrorBox(QStringLiteral("A refresh of %1 ms would stop the clock; it stays at %2 ms")
+                         .arg(*interval)
+                         .arg(Timer1.interval()));
+    } else {
+        Timer1.setInterval(*interval);
     }
 }
 
@@ -181,22 +218,25 @@ void TTabbedForm::btnSetOriginClick() {
     reportingErrors([&] { RevertRunningShift(); });
 }
 
+// Moves the clock back by every shift applied since the last RESET or
+// ACCEPT. With nothing applied there is nothing to move.
 void TTabbedForm::RevertRunningShift() {
-    if (const quarnel::Refusal refusal = quarnel::platform().shiftLocalTime(unit.RunningShift)) {
-        reportRefusedSet(*refusal);
+    if (unit.RunningShift == 0) {
+        return;
     }
-    DecodesClockMoved(unit.RunningShift);
-    unit.RunningShift = 0;
+    refuseWhileClockChangeWaits();
+    moveClock(unit.RunningShift, "RESET", [] {});
 }
 
 // Keeps every shift applied so far: only the total that RESET would undo is
-// cleared. The clock is set once, to where it is, so that a missing right to
-// set it is noticed here too.
+// cleared. The clock does not move.
 void TTabbedForm::btnAcceptTimeShiftClick() {
     reportingErrors([&] {
-        if (const quarnel::Refusal refusal = quarnel::platform().shiftLocalTime(0)) {
-            reportRefusedSet(*refusal);
-        }
+        refuseWhileClockChangeWaits();
         unit.RunningShift = 0;
+        unit.LastReading.runningShift = 0;
+        if (clockDisplaysSeen()) {
+            showClockReading();
+        }
     });
 }

@@ -1,6 +1,25 @@
 #include "keepers/ServiceCommand.h"
 
+#include <array>
+#include <string_view>
+
 namespace quarnel {
+namespace {
+
+constexpr std::array<std::string_view, 11> kUnitKinds = {
+    ".service", ".socket", ".target", ".device", ".mount", ".automount",
+    ".swap",    ".timer",  ".path",   ".slice",  ".scope"};
+
+}  // namespace
+
+std::string unitName(const std::string& serviceName) {
+    for (const std::string_view kind : kUnitKinds) {
+        if (serviceName.size() > kind.size() && serviceName.ends_with(kind)) {
+            return serviceName;
+        }
+    }
+    return serviceName + ".service";
+}
 
 std::vector<std::string> serviceCommand(TKeeperAction action, const std::string& serviceName) {
     // "--" ends the options: a name that starts with "-" is still a name.

@@ -15,6 +15,11 @@ namespace quarnel {
 // list: the name is one argument, exactly as typed, for no shell to read.
 std::vector<std::string> serviceCommand(TKeeperAction action, const std::string& serviceName);
 
+// The unit that systemd knows the service by: the name as typed, with
+// ".service" added when it names no kind of unit, as systemctl does
+// ("chronyd" is "chronyd.service").
+std::string unitName(const std::string& serviceName);
+
 // The script that runs its arguments as one command and then leaves an
 // interactive shell, so the terminal window stays open with the command's
 // output. The command arrives as "$@": nothing of it is ever parsed as shell

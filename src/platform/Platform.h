@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,10 +28,17 @@ struct FileVersion {
 // The system's reason for refusing an operation; empty when it succeeded.
 using Refusal = std::optional<std::string>;
 
+// Called once with the outcome of an operation that may end after the call
+// that began it has returned: at once where the system answers at once, later,
+// from the event loop, where it must wait (for a command to end, or for the
+// user to answer the desktop's password dialog). The window runs on meanwhile.
+using Completion = std::function<void(Refusal)>;
+
 // Everything Quarnel asks of the operating system. Strings are UTF-8; the
-// Windows implementation converts to UTF-16 at the API boundary. Launches and
-// terminations are fire-and-forget: whether the program runs or ends is not
-// reported, only parameter text that cannot be taken apart.
+// Windows implementation converts to UTF-16 at the API boundary. What changes
+// the clock or the time keepers reports its outcome; launches and
+// terminations of the time program are fire-and-forget: whether the program
+// runs or ends is not reported, only parameter text that cannot be taken apart.
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -41,14 +49,24 @@ class Platform {
 
     // The local time now, at the finest resolution the system offers.
     virtual TimeCount readLocalTime() = 0;
-    // Steps the local clock by `shift` (100-ns units, may be zero or negative):
+    // Steps the local clock by `shift` (100-ns units, may be negative):
     // afterwards it reads what it would have read, plus the shift.
-    virtual Refusal shiftLocalTime(std::int64_t shift) = 0;
+    virtual void shiftLocalTime(std::int64_t shift, Completion done) = 0;
 
-    // Stops or starts the named service through the system's service command.
-    // Verbose shows the command's output in a window that stays open.
+    // Stops or starts the named service. Verbose shows the service command's
+    // output in a window that stays open, where the system runs one; the
+    // outcome is then what the user reads there, and only a command that
+    // could not be started is reported.
     virtual void controlService(TKeeperAction action, bool verbose,
-                                const std::string& serviceName) = 0;
+                                const std::string& serviceName, Completion done) = 0;
+
+    // Whether the system keeps the clock synchronized from the network by
+    // itself, without a service named by the user (on Linux, the time
+    // service's NTP switch): nothing where there is no such switch.
+    virtual void readAutomaticSync(std::function<void(std::optional<bool>)> done);
+    // Turns that synchronization off while Quarnel holds the clock, and on
+    // again afterwards.
+    virtual void setAutomaticSync(bool on, Completion done);
     // Every running process, other than this one, whose executable's file name
     // equals `fileName` (case-insensitively where the file system is).
     virtual std::vector<ProcessId> findProcessesByFileName(const std::string& fileName) = 0;

@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "platform/EventLoop.h"
 #include "platform/Platform.h"
+#include "platform/ServiceManager.h"
 #include "platform/TimeService.h"
 
 namespace quarnel {
@@ -13,19 +15,33 @@ namespace quarnel {
 // Files, Places); the build compiles the port of its system.
 class SystemPlatform final : public Platform {
   public:
-    // A clock step refused for lack of privilege is handed to `timeService`
-    // where the system has one (Linux); Windows has none and ignores it. It is
-    // not owned and must outlive the platform.
-    explicit SystemPlatform(TimeService* timeService = nullptr);
+    // What the window's side lends the platform; none of it is owned, and
+    // each must outlive the platform.
+    struct Helpers {
+        // Waits for the commands the platform starts. Without it, the call
+        // that started a command waits for it (as tests do).
+        EventLoop* loop = nullptr;
+        // Asked to step the clock when that is refused for lack of
+        // privilege, and to hold the system's own synchronization (Linux).
+        TimeService* timeService = nullptr;
+        // Asked to stop and start services before any service command
+        // (Linux, where systemd runs).
+        ServiceManager* serviceManager = nullptr;
+    };
+
+    SystemPlatform() : SystemPlatform(Helpers{}) {}
+    explicit SystemPlatform(Helpers helpers);
     ~SystemPlatform() override;
     SystemPlatform(const SystemPlatform&) = delete;
     SystemPlatform& operator=(const SystemPlatform&) = delete;
 
     TimeCount readLocalTime() override;
-    Refusal shiftLocalTime(std::int64_t shift) override;
+    void shiftLocalTime(std::int64_t shift, Completion done) override;
 
-    void controlService(TKeeperAction action, bool verbose,
-                        const std::string& serviceName) override;
+    void controlService(TKeeperAction action, bool verbose, const std::string& serviceName,
+                        Completion done) override;
+    void readAutomaticSync(std::function<void(std::optional<bool>)> done) override;
+    void setAutomaticSync(bool on, Completion done) override;
     std::vector<ProcessId> findProcessesByFileName(const std::string& fileName) override;
     void terminateProcess(ProcessId id) override;
     Refusal launchProgram(const std::string& filePath, const std::string& parameters) override;

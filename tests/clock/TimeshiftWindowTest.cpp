@@ -64,7 +64,7 @@ TEST_F(TimeshiftTest, StepButtonsAndWheelShowTheShiftAtOnce) {
         turnWheel(form->edAlign, 120);
         shown << form->edAlign->text();
     }
-    EXPECT_EQ(shown, QStringList({u"0,1"_s, u"0,1"_s, u"0,2"_s, u"0,2"_s, u"0,3"_s, u"0,3"_s}));
+    EXPECT_EQ(shown, QStringList({u"0,05"_s, u"0,1"_s, u"0,15"_s, u"0,2"_s, u"0,25"_s, u"0,3"_s}));
     EXPECT_EQ(unit.AlignShift, 3'000'000);
 
     turnWheel(form->edAlign, -15);  // any size of step counts as one

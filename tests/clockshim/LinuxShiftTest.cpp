@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,16 @@ namespace shim = quarnel::clockshim;
 using quarnel::testing::nearInteger;
 
 constexpr std::int64_t kNsPerUnit = 100;
+
+// The outcome of a shift whose answer comes at once, as it does from the
+// kernel and from the doubles here; nothing when no answer came.
+std::optional<quarnel::Refusal> shiftNow(quarnel::SystemPlatform& system, std::int64_t shift) {
+    std::optional<quarnel::Refusal> outcome;
+    system.shiftLocalTime(shift, [&outcome](const quarnel::Refusal& refusal) { outcome = refusal; });
+    return outcome;
+}
+
+const std::optional<quarnel::Refusal> kStepped = quarnel::Refusal();
 
 std::int64_t realClockAgainstMonotonic() {
     timespec real{};
@@ -43,7 +54,7 @@ class UnderShimLinuxShift : public ::testing::TestWithParam<std::int64_t> {
 TEST_P(UnderShimLinuxShift, MovesTheClockByExactlyTheShift) {
     quarnel::SystemPlatform system;
     const std::int64_t before = *shim::offsetNs();
-    EXPECT_EQ(system.shiftLocalTime(GetParam()), std::nullopt);
+    EXPECT_EQ(shiftNow(system, GetParam()), kStepped);
     EXPECT_EQ(*shim::offsetNs() - before, GetParam() * kNsPerUnit);
 }
 
@@ -58,25 +69,31 @@ TEST(WithoutShimLinuxShift, ReportsTheSystemsRefusal) {
     ASSERT_FALSE(shim::mayChangeRealClock());
     quarnel::SystemPlatform system;
     const std::int64_t before = realClockAgainstMonotonic();
-    EXPECT_EQ(system.shiftLocalTime(3'000'000), "Operation not permitted");
+    EXPECT_EQ(shiftNow(system, 3'000'000), quarnel::Refusal("Operation not permitted"));
     EXPECT_TRUE(nearInteger(realClockAgainstMonotonic(), before, 20'000'000));
 }
 
 // The system's time service, as the program's D-Bus client reports it.
 class TimeServiceDouble : public quarnel::TimeService {
   public:
-    explicit TimeServiceDouble(Answer answer) : answer_(std::move(answer)) {}
-    Answer stepClock(std::int64_t microseconds) override {
+    explicit TimeServiceDouble(quarnel::ServiceAnswer answer) : answer_(std::move(answer)) {}
+    void stepClock(std::int64_t microseconds, quarnel::ServiceAnswered done) override {
         asked.push_back(microseconds);
-        return answer_;
+        done(answer_);
     }
+    void readAutomaticSync(std::function<void(std::optional<bool>)> done) override {
+        done(std::nullopt);
+    }
+    void setAutomaticSync(bool /*on*/, quarnel::ServiceAnswered done) override { done(answer_); }
     std::vector<std::int64_t> asked;
 
   private:
-    Answer answer_;
+    quarnel::ServiceAnswer answer_;
 };
 
-using Outcome = quarnel::TimeService::Outcome;
+using Outcome = quarnel::ServiceAnswer::Outcome;
+
+
 
 // Run with the library refusing every set with EPERM, as the kernel refuses
 // a user without the right to set the clock.
@@ -93,9 +110,9 @@ TEST(UnderRefusingShimLinuxShift, AStepRefusedForLackOfRightIsAskedOfTheTimeServ
                  {-15, -2},
                  {14, 1}};
     for (const auto& [shift, microseconds] : cases) {
-        TimeServiceDouble service({Outcome::Stepped, {}});
-        quarnel::SystemPlatform system(&service);
-        EXPECT_EQ(system.shiftLocalTime(shift), std::nullopt) << shift;
+        TimeServiceDouble service({Outcome::Done, {}});
+        quarnel::SystemPlatform system({.timeService = &service});
+        EXPECT_EQ(shiftNow(system, shift), kStepped) << shift;
         EXPECT_EQ(service.asked, std::vector<std::int64_t>{microseconds}) << shift;
     }
     EXPECT_EQ(*shim::offsetNs(), 0) << "the refusing library moved its clock";
@@ -103,7 +120,7 @@ TEST(UnderRefusingShimLinuxShift, AStepRefusedForLackOfRightIsAskedOfTheTimeServ
 
 TEST(UnderRefusingShimLinuxShift, TheServicesRefusalOrElseTheSystemsIsTheReason) {
     const struct {
-        quarnel::TimeService::Answer answer;
+        quarnel::ServiceAnswer answer;
         std::string reason;
     } cases[] = {
         {{Outcome::Refused, "Automatic time synchronization is enabled"},
@@ -112,21 +129,21 @@ TEST(UnderRefusingShimLinuxShift, TheServicesRefusalOrElseTheSystemsIsTheReason)
     };
     for (const auto& [answer, reason] : cases) {
         TimeServiceDouble service(answer);
-        quarnel::SystemPlatform system(&service);
-        EXPECT_EQ(system.shiftLocalTime(3'000'000), reason);
+        quarnel::SystemPlatform system({.timeService = &service});
+        EXPECT_EQ(shiftNow(system, 3'000'000), quarnel::Refusal(reason));
     }
     quarnel::SystemPlatform withoutService;
-    EXPECT_EQ(withoutService.shiftLocalTime(3'000'000), "Operation not permitted");
+    EXPECT_EQ(shiftNow(withoutService, 3'000'000), quarnel::Refusal("Operation not permitted"));
 }
 
 // The kernel's own refusal leads to the service as well.
 TEST(WithoutShimLinuxShift, TheKernelsRefusalIsAskedOfTheTimeService) {
     ASSERT_FALSE(shim::isLoaded());
     ASSERT_FALSE(shim::mayChangeRealClock());
-    TimeServiceDouble service({Outcome::Stepped, {}});
-    quarnel::SystemPlatform system(&service);
+    TimeServiceDouble service({Outcome::Done, {}});
+    quarnel::SystemPlatform system({.timeService = &service});
     const std::int64_t before = realClockAgainstMonotonic();
-    EXPECT_EQ(system.shiftLocalTime(3'000'000), std::nullopt);
+    EXPECT_EQ(shiftNow(system, 3'000'000), kStepped);
     EXPECT_EQ(service.asked, std::vector<std::int64_t>{300'000});
     EXPECT_TRUE(nearInteger(realClockAgainstMonotonic(), before, 20'000'000));
 }

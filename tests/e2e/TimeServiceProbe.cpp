@@ -25,8 +25,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     TimedatedService service;
-    quarnel::SystemPlatform system(&service);
-    const quarnel::Refusal refusal = system.shiftLocalTime(std::stoll(argv[1]));
-    std::cout << (refusal ? "refused: " + *refusal : std::string("stepped")) << std::endl;
-    return 0;
+    quarnel::SystemPlatform system({.timeService = &service});
+    // The answer comes from the event loop, as in the program.
+    system.shiftLocalTime(std::stoll(argv[1]), [](const quarnel::Refusal& refusal) {
+        std::cout << (refusal ? "refused: " + *refusal : std::string("stepped")) << std::endl;
+        QCoreApplication::quit();
+    });
+    return QCoreApplication::exec();
 }

@@ -52,7 +52,7 @@ class TimeshiftTest(QuarnelTestCase):
         q.wheel("edAlign", 6)
         self.assertShows("edAlign", "0.3")
         q.wheel("edAlign", -1)
-        self.assertShows("edAlign", "0.3")  # 0.25, halves away from zero
+        self.assertShows("edAlign", "0.25")  # the half step is shown, not rounded away
 
         q.click("btnSet")
         self.assertClockMoved(250 * NS_PER_MS, CLOSE)

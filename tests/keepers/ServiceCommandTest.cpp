@@ -67,5 +67,24 @@ TEST(ServiceParametersTest, JoinsSwitchCommandActionAndNameInOnePairOfQuotes) {
     }
 }
 
+// systemd's D-Bus interface wants the unit's full name; systemctl adds
+// ".service" to a name that names no kind of unit, and so does Quarnel.
+TEST(UnitNameTest, AddsServiceOnlyWhereNoKindOfUnitIsNamed) {
+    const struct {
+        const char* typed;
+        const char* unit;
+    } cases[] = {
+        {"chronyd", "chronyd.service"},
+        {"systemd-timesyncd", "systemd-timesyncd.service"},
+        {"ntp.service", "ntp.service"},
+        {"time-sync.target", "time-sync.target"},
+        {"chrony.conf", "chrony.conf.service"},
+        {".service", ".service.service"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(unitName(c.typed), c.unit) << c.typed;
+    }
+}
+
 }  // namespace
 }  // namespace quarnel

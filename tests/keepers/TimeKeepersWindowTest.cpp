@@ -186,13 +186,15 @@ TEST_F(TimeKeepersWindowTest, PausingLocksOnlyTheThreeButtonsAndAPendingSetStill
 // Notes the run state that the window shows when a time keeper is touched.
 class StateWatchingPlatform : public RecordingPlatform {
   public:
-    void controlService(TKeeperAction action, bool verbose, const std::string& name) override {
+    void controlService(TKeeperAction action, bool verbose, const std::string& name,
+                        Completion done) override {
         calls.push_back("while " + TabbedForm->lbPauseActive->text().toStdString());
-        RecordingPlatform::controlService(action, verbose, name);
+        RecordingPlatform::controlService(action, verbose, name, std::move(done));
     }
 };
 
-TEST_F(TimeKeepersWindowTest, AToolLeftActiveStopsTheKeepersOnceAfterShowingItsState) {
+// The switch claims "Active/Ready" only once the keepers are held.
+TEST_F(TimeKeepersWindowTest, AToolLeftActiveStopsTheKeepersOnceAndThenShowsItsState) {
     StateWatchingPlatform watching;
     watching.files[fileInDirectory(watching.workingDirectory, "Quarnel.ini")] =
         "[Program]\nActive=1\n[Setup]\nService=time keeper\nProgram=/opt/keepers/MyClock\n";
@@ -201,10 +203,121 @@ TEST_F(TimeKeepersWindowTest, AToolLeftActiveStopsTheKeepersOnceAfterShowingItsS
     TTabbedForm& window = build();
 
     EXPECT_THAT(watching.calls,
-                ElementsAre("while Active/Ready", "controlService stop [time keeper]",
+                ElementsAre("while Stopping…", "controlService stop [time keeper]",
                             "findProcessesByFileName [MyClock]"));
     EXPECT_TRUE(window.swPauseActive->isChecked());
+    EXPECT_EQ(window.lbPauseActive->text(), u"Active/Ready"_s);
     EXPECT_TRUE(clockButtonsEnabled(window));
+}
+
+// While the system answers (the desktop may ask for a password), the switch
+// waits and the clock buttons stay locked.
+TEST_F(TimeKeepersWindowTest, TheSwitchWaitsForTheSystemsAnswer) {
+    TTabbedForm& window = buildConfigured();
+    os.holdAnswers = true;
+
+    window.swPauseActive->click();
+    EXPECT_EQ(window.lbPauseActive->text(), u"Stopping…"_s);
+    EXPECT_FALSE(window.swPauseActive->isEnabled());
+    EXPECT_FALSE(clockButtonsEnabled(window));
+    EXPECT_THAT(os.calls, ElementsAre("controlService stop [time keeper]")) << "the program waits";
+
+    os.answerHeld();
+    EXPECT_EQ(window.lbPauseActive->text(), u"Active/Ready"_s);
+    EXPECT_TRUE(window.swPauseActive->isEnabled());
+    EXPECT_TRUE(clockButtonsEnabled(window));
+
+    window.swPauseActive->click();
+    EXPECT_EQ(window.lbPauseActive->text(), u"Starting…"_s);
+    EXPECT_FALSE(clockButtonsEnabled(window));
+    os.answerHeld();
+    EXPECT_EQ(window.lbPauseActive->text(), u"Paused"_s);
+    EXPECT_TRUE(errorBoxes.isEmpty());
+}
+
+// A keeper that could not be stopped still runs: the switch says so by going
+// back off, nothing else is stopped, and the box says why and what to do.
+TEST_F(TimeKeepersWindowTest, AServiceThatCannotBeStoppedLeavesTheSwitchOff) {
+    const struct {
+        const char* reason;
+        const char* shown;
+    } cases[] = {
+        {"Access denied",
+         "The time service time keeper could not be stopped: Access denied. See \"Rights Quarnel "
+         "needs\" on the help page (the Help button)."},
+        {"Unit time keeper.service not loaded.",
+         "The time service time keeper could not be stopped: Unit time keeper.service not "
+         "loaded."},
+    };
+    for (const auto& c : cases) {
+        os.refuseServiceWith = c.reason;
+        os.calls.clear();
+        errorBoxes.clear();
+        TTabbedForm& window = buildConfigured();
+
+        window.swPauseActive->click();
+
+        EXPECT_FALSE(window.swPauseActive->isChecked()) << c.reason;
+        EXPECT_EQ(window.lbPauseActive->text(), u"Paused"_s) << c.reason;
+        EXPECT_FALSE(clockButtonsEnabled(window)) << c.reason;
+        EXPECT_THAT(os.calls, ElementsAre("controlService stop [time keeper]")) << c.reason;
+        EXPECT_EQ(errorBoxes, QStringList(QString::fromUtf8(c.shown))) << c.reason;
+    }
+}
+
+TEST_F(TimeKeepersWindowTest, AServiceThatCannotBeStartedAgainIsReportedAndTheProgramStillRuns) {
+    TTabbedForm& window = buildConfigured();
+    window.swPauseActive->click();
+    os.refuseServiceWith = "Job for time keeper.service failed";
+    os.calls.clear();
+
+    window.swPauseActive->click();
+
+    EXPECT_THAT(os.calls, ElementsAre("controlService start [time keeper]",
+                                      "launchProgram [/opt/keepers/MyClock] [--sync 'every minute']"));
+    EXPECT_EQ(errorBoxes, QStringList(u"The time service time keeper could not be started again: "
+                                      u"Job for time keeper.service failed."_s));
+    EXPECT_EQ(window.lbPauseActive->text(), u"Paused"_s);
+}
+
+// With no service named, the system's own network time synchronization is
+// the keeper: held only when it was on, given back only when it was held.
+TEST_F(TimeKeepersWindowTest, WithoutAServiceTheSystemsOwnSynchronizationIsHeld) {
+    os.automaticSync = true;
+    TTabbedForm& window = build();
+
+    window.swPauseActive->click();
+    EXPECT_THAT(os.calls, ElementsAre("readAutomaticSync", "setAutomaticSync off"));
+    EXPECT_EQ(window.lblHolding->text(), u"Holding: network time synchronization"_s);
+    EXPECT_EQ(window.lbPauseActive->text(), u"Active/Ready"_s);
+
+    os.calls.clear();
+    window.swPauseActive->click();
+    EXPECT_THAT(os.calls, ElementsAre("setAutomaticSync on"));
+    EXPECT_EQ(window.lblHolding->text(), QString());
+    EXPECT_EQ(os.automaticSync, true);
+
+    os.automaticSync = false;
+    os.calls.clear();
+    window.swPauseActive->click();
+    window.swPauseActive->click();
+    EXPECT_THAT(os.calls, ElementsAre("readAutomaticSync")) << "off stays off";
+    EXPECT_EQ(os.automaticSync, false);
+}
+
+TEST_F(TimeKeepersWindowTest, ARefusedHoldOfTheSynchronizationLeavesTheSwitchOff) {
+    os.automaticSync = true;
+    os.refuseAutomaticSyncWith = "Interactive authentication required.";
+    TTabbedForm& window = build();
+
+    window.swPauseActive->click();
+
+    EXPECT_FALSE(window.swPauseActive->isChecked());
+    EXPECT_EQ(window.lblHolding->text(), QString());
+    EXPECT_EQ(errorBoxes,
+              QStringList(u"Network time synchronization could not be stopped: Interactive "
+                          u"authentication required, and no password dialog could be shown. See "
+                          u"\"Rights Quarnel needs\" on the help page (the Help button)."_s));
 }
 
 TEST_F(TimeKeepersWindowTest, ClosingWhileActiveStartsTheKeepersFirst) {
@@ -220,6 +333,24 @@ TEST_F(TimeKeepersWindowTest, ClosingWhileActiveStartsTheKeepersFirst) {
                             "launchProgram [/opt/keepers/MyClock] [--sync 'every minute']",
                             replaceSettingsCall()));
     EXPECT_FALSE(window.isVisible());
+}
+
+// The keepers must be running again before the program ends: the close
+// waits for their answer.
+TEST_F(TimeKeepersWindowTest, ClosingWaitsForTheKeepersToStart) {
+    TTabbedForm& window = buildConfigured();
+    window.show();
+    window.swPauseActive->click();
+    os.holdAnswers = true;
+
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_THAT(os.files, ::testing::Not(::testing::Contains(::testing::Key(settingsPath()))));
+
+    os.answerHeld();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(os.files.count(settingsPath()));
 }
 
 TEST_F(TimeKeepersWindowTest, ClosingWhilePausedLeavesTheKeepersAlone) {

@@ -284,7 +284,8 @@ TEST_F(SettingsWindowTest, TheStoredRefreshPassesTheDigitsFilterOrFallsBackToThe
         {" -1", "1000", 1000},
         {"x-5", "1000", 1000},
         {"5-", "5", 5},
-        {"0", "0", 0},
+        {"0", "1000", 1000},  // it would stop the tick, and a set with it
+        {"000", "1000", 1000},
         {" 2 5 0 ms", "250", 250},
         {"1000", "1000", 1000},
         {"abc", "1000", 1000},

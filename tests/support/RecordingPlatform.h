@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -16,7 +17,16 @@ class RecordingPlatform : public Platform {
   public:
     // --- what the double answers ---
     TimeCount now = toTimeCount({2021, 3, 5, 5, 9, 7, 3, 42});
-    Refusal refuseSetWith;  // a set fails with this reason when present
+    Refusal refuseSetWith;      // a set fails with this reason when present
+    Refusal refuseServiceWith;  // so does a stop or start of the service
+    // What the system's own synchronization reads: nothing where there is no
+    // such switch (as on Windows).
+    std::optional<bool> automaticSync;
+    Refusal refuseAutomaticSyncWith;
+    // The desktop may take its time to answer (a password dialog): while
+    // true, the answers wait in `heldAnswers` until answerHeld().
+    bool holdAnswers = false;
+    std::vector<std::function<void()>> heldAnswers;
     std::map<std::string, std::vector<ProcessId>> processes;  // file name -> ids
     std::map<std::string, FileVersion> versions;              // path -> version
     std::map<std::string, std::string> files;                 // path -> contents
@@ -39,20 +49,48 @@ class RecordingPlatform : public Platform {
 
     TimeCount readLocalTime() override { return now; }
 
-    Refusal shiftLocalTime(std::int64_t shift) override {
-        calls.push_back("shiftLocalTime " + std::to_string(shift));
-        if (refuseSetWith) {
-            return refuseSetWith;
+    void answerHeld() {
+        std::vector<std::function<void()>> answers;
+        answers.swap(heldAnswers);
+        for (const std::function<void()>& answer : answers) {
+            answer();
         }
-        now += shift;
-        appliedShifts.push_back(shift);
-        return std::nullopt;
     }
 
-    void controlService(TKeeperAction action, bool verbose, const std::string& name) override {
+    void shiftLocalTime(std::int64_t shift, Completion done) override {
+        calls.push_back("shiftLocalTime " + std::to_string(shift));
+        answer([this, shift, done] {
+            if (refuseSetWith) {
+                done(refuseSetWith);
+                return;
+            }
+            now += shift;
+            appliedShifts.push_back(shift);
+            done(std::nullopt);
+        });
+    }
+
+    void controlService(TKeeperAction action, bool verbose, const std::string& name,
+                        Completion done) override {
         calls.push_back(std::string("controlService ") +
                         (action == TKeeperAction::Stop ? "stop" : "start") +
                         (verbose ? " verbose" : "") + " [" + name + "]");
+        answer([this, done] { done(refuseServiceWith); });
+    }
+
+    void readAutomaticSync(std::function<void(std::optional<bool>)> done) override {
+        calls.push_back("readAutomaticSync");
+        answer([this, done] { done(automaticSync); });
+    }
+
+    void setAutomaticSync(bool on, Completion done) override {
+        calls.push_back(std::string("setAutomaticSync ") + (on ? "on" : "off"));
+        answer([this, on, done] {
+            if (!refuseAutomaticSyncWith) {
+                automaticSync = on;
+            }
+            done(refuseAutomaticSyncWith);
+        });
     }
 
     std::vector<ProcessId> findProcessesByFileName(const std::string& fileName) override {
@@ -121,6 +159,15 @@ class RecordingPlatform : public Platform {
         }
         files[path] = contents;
         return std::nullopt;
+    }
+
+  private:
+    void answer(std::function<void()> answering) {
+        if (holdAnswers) {
+            heldAnswers.push_back(std::move(answering));
+        } else {
+            answering();
+        }
     }
 };
 

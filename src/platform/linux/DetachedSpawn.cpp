@@ -47,7 +47,8 @@ void reap(pid_t child) {
     }
 }
 
-// C strings of a list of texts, ended by a null pointer, as exec takes them.
+}  // namespace
+
 std::vector<char*> pointersTo(const std::vector<std::string>& texts) {
     std::vector<char*> pointers;
     pointers.reserve(texts.size() + 1);
@@ -57,8 +58,6 @@ std::vector<char*> pointersTo(const std::vector<std::string>& texts) {
     pointers.push_back(nullptr);
     return pointers;
 }
-
-}  // namespace
 
 std::optional<std::string> findExecutable(const std::string& program) {
     if (program.empty()) {

@@ -11,6 +11,10 @@ namespace quarnel {
 // directories of PATH, searched as execvp does.
 std::optional<std::string> findExecutable(const std::string& program);
 
+// C strings of a list of texts, ended by a null pointer, as exec takes them;
+// they point into `texts`.
+std::vector<char*> pointersTo(const std::vector<std::string>& texts);
+
 // Starts arguments[0], found as findExecutable finds it, with `arguments` as
 // its argument list, and returns at once. The program runs detached: in a
 // session of its own, without our terminal as its input, without our open

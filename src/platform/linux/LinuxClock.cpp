@@ -40,8 +40,8 @@ TimeCount SystemPlatform::readLocalTime() {
 // lose the time between the reading and the set on every shift, and a RESET
 // after many shifts would not come back to the original timeline.
 // Without the right to step it (not root, no CAP_SYS_TIME), the system's time
-// service is asked to step it by the same amount.
-Refusal SystemPlatform::shiftLocalTime(std::int64_t shift) {
+// service is asked to step it by the same amount; its answer comes later.
+void SystemPlatform::shiftLocalTime(std::int64_t shift, Completion done) {
     const std::int64_t ns = shift * kNanosecondsPerUnit;
     std::int64_t seconds = ns / kNanosecondsPerSecond;
     std::int64_t fraction = ns % kNanosecondsPerSecond;
@@ -55,22 +55,53 @@ Refusal SystemPlatform::shiftLocalTime(std::int64_t shift) {
     step.time.tv_usec = static_cast<suseconds_t>(fraction);  // nanoseconds under ADJ_NANO
     // On success the call returns the clock's state, which may be any of them.
     if (clock_adjtime(CLOCK_REALTIME, &step) >= 0) {
-        return std::nullopt;
+        done(std::nullopt);
+        return;
     }
     const int error = errno;
-    if (error == EPERM && state_->timeService != nullptr) {
-        const TimeService::Answer answer =
-            state_->timeService->stepClock(roundedToMicroseconds(shift));
-        switch (answer.outcome) {
-            case TimeService::Outcome::Stepped:
-                return std::nullopt;
-            case TimeService::Outcome::Refused:
-                return answer.reason;
-            case TimeService::Outcome::Unavailable:
-                break;  // nobody to ask: the system's own refusal stands
-        }
+    TimeService* service = state_->helpers.timeService;
+    if (error != EPERM || service == nullptr) {
+        done(std::string(std::strerror(error)));
+        return;
     }
-    return std::string(std::strerror(error));
+    service->stepClock(roundedToMicroseconds(shift), [done, error](const ServiceAnswer& answer) {
+        switch (answer.outcome) {
+            case ServiceAnswer::Outcome::Done:
+                done(std::nullopt);
+                return;
+            case ServiceAnswer::Outcome::Refused:
+                done(answer.reason);
+                return;
+            case ServiceAnswer::Outcome::Unavailable:
+                // nobody to ask: the system's own refusal stands
+                done(std::string(std::strerror(error)));
+                return;
+        }
+    });
+}
+
+void SystemPlatform::readAutomaticSync(std::function<void(std::optional<bool>)> done) {
+    if (TimeService* service = state_->helpers.timeService) {
+        service->readAutomaticSync(std::move(done));
+    } else {
+        done(std::nullopt);
+    }
+}
+
+void SystemPlatform::setAutomaticSync(bool on, Completion done) {
+    TimeService* service = state_->helpers.timeService;
+    if (service == nullptr) {
+        Platform::setAutomaticSync(on, std::move(done));
+        return;
+    }
+    service->setAutomaticSync(on, [done](const ServiceAnswer& answer) {
+        if (answer.outcome == ServiceAnswer::Outcome::Done) {
+            done(std::nullopt);
+        } else {
+            done(answer.reason.empty() ? "The system's time service could not be reached"
+                                       : answer.reason);
+        }
+    });
 }
 
 }  // namespace quarnel

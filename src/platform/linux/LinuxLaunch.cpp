@@ -1,27 +1,83 @@
+#include <unistd.h>
+
+#include <memory>
+
 #include "keepers/ServiceCommand.h"
 #include "keepers/ShellWords.h"
-#include "platform/SystemPlatform.h"
 #include "platform/linux/DetachedSpawn.h"
+#include "platform/linux/LinuxState.h"
+#include "platform/linux/WatchedCommand.h"
 
 namespace quarnel {
 namespace {
 
 // Debian's name for the user's preferred terminal.
 constexpr const char* kTerminal = "x-terminal-emulator";
+// How often a command is looked at when nobody lent an event loop.
+constexpr useconds_t kWaitingStepMicroseconds = 10'000;
 
-}  // namespace
-
-// Without a terminal to show it in, a verbose command still has to run.
-void SystemPlatform::controlService(TKeeperAction action, bool verbose,
-                                    const std::string& serviceName) {
+// systemctl, for a system whose service manager is not on the bus. Shown
+// in a terminal (verbose), its outcome is what the user reads there; without
+// a terminal to show it in, a verbose command still has to run, and is
+// awaited like any other.
+void runServiceCommand(TKeeperAction action, bool verbose, const std::string& serviceName,
+                       EventLoop* loop, const Completion& done) {
     const std::vector<std::string> command = serviceCommand(action, serviceName);
     if (verbose) {
         if (const std::optional<std::string> terminal = findExecutable(kTerminal)) {
             spawnDetached(inTerminalThatStaysOpen(*terminal, command));
+            done(std::nullopt);
             return;
         }
     }
-    spawnDetached(command);
+    std::string reason;
+    std::shared_ptr<WatchedCommand> running = WatchedCommand::start(command, reason);
+    if (!running) {
+        done(reason);
+        return;
+    }
+    const auto finished = [running, done]() {
+        const std::optional<Refusal> outcome = running->outcome();
+        if (outcome) {
+            done(*outcome);
+        }
+        return outcome.has_value();
+    };
+    if (loop != nullptr) {
+        loop->pollUntil(finished);
+    } else {
+        while (!finished()) {
+            ::usleep(kWaitingStepMicroseconds);
+        }
+    }
+}
+
+}  // namespace
+
+// systemd is asked over the bus first, so that polkit can ask the desktop
+// user for the right; systemctl could ask only on a terminal.
+void SystemPlatform::controlService(TKeeperAction action, bool verbose,
+                                    const std::string& serviceName, Completion done) {
+    ServiceManager* manager = state_->helpers.serviceManager;
+    EventLoop* loop = state_->helpers.loop;
+    if (manager == nullptr) {
+        runServiceCommand(action, verbose, serviceName, loop, done);
+        return;
+    }
+    manager->controlUnit(action, unitName(serviceName),
+                         [=](const ServiceAnswer& answer) {
+                             switch (answer.outcome) {
+                                 case ServiceAnswer::Outcome::Done:
+                                     done(std::nullopt);
+                                     return;
+                                 case ServiceAnswer::Outcome::Refused:
+                                     done(answer.reason);
+                                     return;
+                                 case ServiceAnswer::Outcome::Unavailable:
+                                     runServiceCommand(action, verbose, serviceName, loop, done);
+                                     return;
+                             }
+                         });
 }
 
 Refusal SystemPlatform::launchProgram(const std::string& filePath, const std::string& parameters) {

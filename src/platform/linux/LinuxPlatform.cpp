@@ -2,8 +2,8 @@
 
 namespace quarnel {
 
-SystemPlatform::SystemPlatform(TimeService* timeService)
-    : state_(std::make_unique<State>(State{timeService, {}})) {}
+SystemPlatform::SystemPlatform(Helpers helpers)
+    : state_(std::make_unique<State>(State{helpers, {}})) {}
 
 SystemPlatform::~SystemPlatform() = default;
 

@@ -70,9 +70,19 @@ TimeCount SystemPlatform::readLocalTime() {
     return static_cast<TimeCount>(countOf(count));
 }
 
-Refusal SystemPlatform::shiftLocalTime(std::int64_t shift) {
-    return shiftSystemTimeAtMillisecond(
-        shift, [](const SYSTEMTIME& utc) { return SetSystemTime(&utc) != FALSE; });
+// Windows answers at once.
+void SystemPlatform::shiftLocalTime(std::int64_t shift, Completion done) {
+    done(shiftSystemTimeAtMillisecond(
+        shift, [](const SYSTEMTIME& utc) { return SetSystemTime(&utc) != FALSE; }));
+}
+
+// Windows' own synchronization is the service W32Time, which the user names.
+void SystemPlatform::readAutomaticSync(std::function<void(std::optional<bool>)> done) {
+    Platform::readAutomaticSync(std::move(done));
+}
+
+void SystemPlatform::setAutomaticSync(bool on, Completion done) {
+    Platform::setAutomaticSync(on, std::move(done));
 }
 
 }  // namespace quarnel

@@ -56,7 +56,7 @@ class WindowAndTabsTest(WineTestCase):
         q.wheel("edAlign", 6)
         self.assertShows("edAlign", "0.3")
         q.wheel("edAlign", -1)
-        self.assertShows("edAlign", "0.3")  # 0.25, halves away from zero
+        self.assertShows("edAlign", "0.25")  # the half step is shown, not rounded away
         q.wheel("edAlign", -7)
         self.assertShows("edAlign", "-0.1")
 

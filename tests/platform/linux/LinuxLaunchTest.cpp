@@ -144,14 +144,18 @@ struct ServiceCase {
 class LinuxServiceTest : public LinuxLaunchTest,
                          public ::testing::WithParamInterface<ServiceCase> {};
 
-// With no terminal on the path, a verbose command runs as a quiet one.
+// With no terminal on the path, a verbose command runs as a quiet one. Its
+// end is awaited (here, without a loop, by the call) and its child reaped.
 TEST_P(LinuxServiceTest, RunsSystemctlWithTheNameAsOneArgument) {
     const ServiceCase& c = GetParam();
     recorder("systemctl");
     const ScopedSearchPath path(scratch.path().string());
 
-    system.controlService(c.action, c.verbose, "a b;touch " + trap);
+    std::optional<Refusal> outcome;
+    system.controlService(c.action, c.verbose, "a b;touch " + trap,
+                          [&](const Refusal& refusal) { outcome = refusal; });
 
+    EXPECT_EQ(outcome, std::optional(Refusal()));
     EXPECT_TRUE(hasNoChildren());
     EXPECT_EQ(argumentsOf("systemctl"),
               std::string("[") + c.expectedVerb + "]\n[--]\n[a b;touch " + trap + "]\n");
@@ -171,7 +175,7 @@ TEST_F(LinuxLaunchTest, VerboseRunsTheCommandInATerminalThatStaysOpen) {
     recorder("systemctl");
     const ScopedSearchPath path(scratch.path().string() + ":/usr/bin:/bin");
 
-    system.controlService(TKeeperAction::Stop, true, "a b;touch " + trap);
+    system.controlService(TKeeperAction::Stop, true, "a b;touch " + trap, [](const Refusal&) {});
 
     EXPECT_EQ(argumentsOf("x-terminal-emulator"),
               "[-e]\n[sh]\n[-c]\n[\"$@\"; exec \"${SHELL:-sh}\"]\n[sh]\n[systemctl]\n[stop]\n[--]\n"
@@ -179,6 +183,80 @@ TEST_F(LinuxLaunchTest, VerboseRunsTheCommandInATerminalThatStaysOpen) {
                   trap + "]\n");
     EXPECT_EQ(argumentsOf("systemctl"), "[stop]\n[--]\n[a b;touch " + trap + "]\n");
     EXPECT_FALSE(fs::exists(trap));
+}
+
+// What systemctl says when it fails is the reason; a command that says
+// nothing is known by its exit status, and a missing one by its name.
+TEST_F(LinuxLaunchTest, AFailingServiceCommandReportsWhy) {
+    const struct {
+        const char* name;
+        const char* body;  // nullptr: no systemctl at all
+        const char* reason;
+    } cases[] = {
+        {"its last line of error output",
+         "echo 'Warning: something' >&2; echo 'Failed to stop x.service: Access denied' >&2; "
+         "exit 4\n",
+         "Failed to stop x.service: Access denied"},
+        {"its exit status", "exit 5\n", "systemctl ended with exit status 5"},
+        {"its signal", "kill -TERM $$\n", "systemctl ended by signal 15"},
+        {"no such command", nullptr, "systemctl was not found"},
+    };
+    for (const auto& c : cases) {
+        const std::string stub = scratch.file("systemctl");
+        fs::remove(stub);
+        if (c.body != nullptr) {
+            recorder("systemctl", c.body);
+        }
+        const ScopedSearchPath path(scratch.path().string());
+        std::optional<Refusal> outcome;
+        system.controlService(TKeeperAction::Stop, false, "x",
+                              [&](const Refusal& refusal) { outcome = refusal; });
+        EXPECT_EQ(outcome, std::optional(Refusal(c.reason))) << c.name;
+        EXPECT_TRUE(hasNoChildren()) << c.name;
+    }
+}
+
+// The service manager on the bus is asked first, by the unit's full name;
+// only when nobody answers there does systemctl run.
+class ServiceManagerDouble : public ServiceManager {
+  public:
+    explicit ServiceManagerDouble(ServiceAnswer answer) : answer_(std::move(answer)) {}
+    void controlUnit(TKeeperAction action, const std::string& unit,
+                     ServiceAnswered done) override {
+        asked.push_back((action == TKeeperAction::Stop ? "stop " : "start ") + unit);
+        done(answer_);
+    }
+    std::vector<std::string> asked;
+
+  private:
+    ServiceAnswer answer_;
+};
+
+TEST_F(LinuxLaunchTest, TheServiceManagerIsAskedBeforeSystemctl) {
+    using Outcome = ServiceAnswer::Outcome;
+    const struct {
+        const char* name;
+        ServiceAnswer answer;
+        Refusal outcome;
+        bool systemctlRuns;
+    } cases[] = {
+        {"done", {Outcome::Done, {}}, std::nullopt, false},
+        {"refused", {Outcome::Refused, "Access denied"}, "Access denied", false},
+        {"nobody there", {Outcome::Unavailable, {}}, std::nullopt, true},
+    };
+    for (const auto& c : cases) {
+        fs::remove(scratch.file("systemctl.done"));
+        recorder("systemctl");
+        const ScopedSearchPath path(scratch.path().string());
+        ServiceManagerDouble manager(c.answer);
+        SystemPlatform asking({.serviceManager = &manager});
+        std::optional<Refusal> outcome;
+        asking.controlService(TKeeperAction::Start, false, "chronyd",
+                              [&](const Refusal& refusal) { outcome = refusal; });
+        EXPECT_EQ(outcome, std::optional(c.outcome)) << c.name;
+        EXPECT_EQ(manager.asked, std::vector<std::string>{"start chronyd.service"}) << c.name;
+        EXPECT_EQ(fs::exists(scratch.file("systemctl.done")), c.systemctlRuns) << c.name;
+    }
 }
 
 TEST_F(LinuxLaunchTest, DocumentsGoToXdgOpen) {

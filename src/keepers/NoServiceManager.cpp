@@ -1,0 +1,5 @@
+#include "keepers/SystemServiceManager.h"
+
+std::unique_ptr<quarnel::ServiceManager> makeSystemServiceManager() {
+    return nullptr;
+}

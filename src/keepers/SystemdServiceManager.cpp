@@ -1,0 +1,18 @@
+#include "keepers/SystemdServiceManager.h"
+
+#include "app/SystemBusCall.h"
+
+std::unique_ptr<quarnel::ServiceManager> makeSystemServiceManager() {
+    return std::make_unique<SystemdServiceManager>();
+}
+
+void SystemdServiceManager::controlUnit(quarnel::TKeeperAction action, const std::string& unit,
+                                        quarnel::ServiceAnswered done) {
+    QDBusMessage request = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.systemd1"), QStringLiteral("/org/freedesktop/systemd1"),
+        QStringLiteral("org.freedesktop.systemd1.Manager"),
+        action == quarnel::TKeeperAction::Stop ? QStringLiteral("StopUnit")
+                                               : QStringLiteral("StartUnit"));
+    request << QString::fromStdString(unit) << QStringLiteral("replace");
+    callSystemService(request, [done](const QDBusMessage& reply) { done(answerOf(reply)); });
+}

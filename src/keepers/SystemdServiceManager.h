@@ -1,0 +1,12 @@
+#pragma once
+
+#include "keepers/SystemServiceManager.h"
+
+// systemd on the system bus (org.freedesktop.systemd1.Manager): StopUnit and
+// StartUnit with mode "replace", allowing interactive authorization so that
+// polkit asks the desktop user. The job is accepted once systemd answers.
+class SystemdServiceManager final : public quarnel::ServiceManager {
+  public:
+    void controlUnit(quarnel::TKeeperAction action, const std::string& unit,
+                     quarnel::ServiceAnswered done) override;
+};
