@@ -108,14 +108,15 @@ void TTabbedForm::FinishClose(const std::optional<QString>& keepersFailure) {
         if (keepersFailure) {
             showErrorBox(*keepersFailure);
         }
-        if (!askCloseWithoutSaving(QString::fromStdString(failure.what())) || keepersFailure) {
+        if (!askCloseWithoutSaving(QString::fromStdString(failure.what()))) {
             return;
         }
+        m_closeAllowed = true;
     } catch (...) {
         showErrorBoxFor(std::current_exception());
         return;
     }
-    if (keepersFailure) {
+    if (keepersFailure && !m_closeAllowed) {
         showErrorBox(*keepersFailure);
         return;
     }

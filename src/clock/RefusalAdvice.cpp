@@ -6,7 +6,7 @@ namespace quarnel {
 namespace {
 
 constexpr std::string_view kSeeRights =
-    " See \"Rights Quarnel needs\" on the help page (the Help button)";
+    " See \"Rights Quarnel needs\" on the help page, under the Help button";
 
 }  // namespace
 

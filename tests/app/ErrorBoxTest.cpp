@@ -55,7 +55,8 @@ TEST_F(WindowTest, AHandlersErrorIsShownBeforeItLeavesTheHandler) {
     unit.AlignShift = kLargestShift;
     EXPECT_NO_THROW(window.btnPlusClick());
     os.refuseSetWith = "Operation not permitted";
-    EXPECT_NO_THROW(window.btnAcceptTimeShiftClick());
+    unit.RunningShift = ShiftStep;
+    EXPECT_NO_THROW(window.btnSetOriginClick());
 
     EXPECT_EQ(errorBoxes, QStringList({u"The shift cannot go beyond 100 days either way."_s,
                                        u"The clock could not be set: Operation not permitted."_s}));

@@ -155,7 +155,7 @@ TEST_P(LinuxServiceTest, RunsSystemctlWithTheNameAsOneArgument) {
     system.controlService(c.action, c.verbose, "a b;touch " + trap,
                           [&](const Refusal& refusal) { outcome = refusal; });
 
-    EXPECT_EQ(outcome, std::optional(Refusal()));
+    EXPECT_EQ(outcome, std::optional<Refusal>(Refusal()));
     EXPECT_TRUE(hasNoChildren());
     EXPECT_EQ(argumentsOf("systemctl"),
               std::string("[") + c.expectedVerb + "]\n[--]\n[a b;touch " + trap + "]\n");
@@ -211,7 +211,7 @@ TEST_F(LinuxLaunchTest, AFailingServiceCommandReportsWhy) {
         std::optional<Refusal> outcome;
         system.controlService(TKeeperAction::Stop, false, "x",
                               [&](const Refusal& refusal) { outcome = refusal; });
-        EXPECT_EQ(outcome, std::optional(Refusal(c.reason))) << c.name;
+        EXPECT_EQ(outcome, std::optional<Refusal>(Refusal(c.reason))) << c.name;
         EXPECT_TRUE(hasNoChildren()) << c.name;
     }
 }
@@ -253,7 +253,7 @@ TEST_F(LinuxLaunchTest, TheServiceManagerIsAskedBeforeSystemctl) {
         std::optional<Refusal> outcome;
         asking.controlService(TKeeperAction::Start, false, "chronyd",
                               [&](const Refusal& refusal) { outcome = refusal; });
-        EXPECT_EQ(outcome, std::optional(c.outcome)) << c.name;
+        EXPECT_EQ(outcome, std::optional<Refusal>(c.outcome)) << c.name;
         EXPECT_EQ(manager.asked, std::vector<std::string>{"start chronyd.service"}) << c.name;
         EXPECT_EQ(fs::exists(scratch.file("systemctl.done")), c.systemctlRuns) << c.name;
     }
