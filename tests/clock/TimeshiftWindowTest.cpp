@@ -384,5 +384,103 @@ TEST_F(TimeshiftTest, AShiftIsShownWithTheUsersDecimalSeparator) {
     EXPECT_EQ(form->edAlign->text(), u"0.1"_s);
 }
 
+// The desktop may take its time (a password dialog): the clock goes on
+// ticking, the move is booked when the answer comes, and nothing else moves
+// the clock meanwhile.
+TEST_F(TimeshiftTest, ASetWaitingForItsAnswerLetsTheClockTickOn) {
+    os.holdAnswers = true;
+    click(form->btnPlus);
+    click(form->btnSet);
+    form->Timer1Timer();
+    EXPECT_EQ(unit.RunningShift, 0) << "not booked before the answer";
+
+    os.now += 10'000'000;
+    click(form->btnSet);
+    form->Timer1Timer();
+    EXPECT_EQ(form->edCurrent->text(), u"01.01.2022 00.00.00,950"_s) << "the display ticks on";
+    EXPECT_THAT(os.calls, ElementsAre("shiftLocalTime 1000000")) << "the second set waits";
+    for (QAbstractButton* button : {form->btnSetOrigin, form->btnAcceptTimeShift}) {
+        errorBoxes.clear();
+        unit.RunningShift = -5'000'000;
+        click(button);
+        EXPECT_EQ(errorBoxes, QStringList(u"The clock change before this one still waits for the "
+                                          u"system's answer."_s));
+        unit.RunningShift = 0;
+    }
+
+    os.answerHeld();
+    EXPECT_EQ(unit.RunningShift, -1'000'000);
+    EXPECT_EQ(form->edCurRunShift->text(), u"0,1"_s) << "shown with the answer";
+    form->Timer1Timer();
+    EXPECT_THAT(os.calls, ElementsAre("shiftLocalTime 1000000", "shiftLocalTime 1000000"));
+}
+
+// The reasons the system's services give are told with what to do.
+TEST_F(TimeshiftTest, ARefusalSaysWhatToDo) {
+    const struct {
+        const char* reason;
+        const char* shown;
+    } cases[] = {
+        {"Automatic time synchronization is enabled",
+         "The clock could not be set: Automatic time synchronization is enabled. Switch Quarnel "
+         "on to hold it, or name the time service on the Setup tab."},
+        {"Method call timed out",
+         "The clock could not be set: The authorization took too long; press SET again."},
+        {"Permission denied",
+         "The clock could not be set: Permission denied. See \"Rights Quarnel needs\" on the help "
+         "page, under the Help button."},
+        {"Disk quota exceeded", "The clock could not be set: Disk quota exceeded."},
+    };
+    for (const auto& c : cases) {
+        errorBoxes.clear();
+        os.refuseSetWith = c.reason;
+        click(form->btnPlus);
+        click(form->btnSet);
+        form->Timer1Timer();
+        EXPECT_EQ(errorBoxes.join(u'|').toStdString(), c.shown);
+    }
+    EXPECT_EQ(unit.RunningShift, 0);
+}
+
+// Shifts that no time keeper will correct are not left behind unasked.
+TEST_F(TimeshiftTest, ClosingWithAShiftNoKeeperCorrectsAsksToUndoIt) {
+    const struct {
+        const char* name;
+        UndoAnswer answer;
+        bool closed;
+        std::int64_t totalAfter;
+    } cases[] = {
+        {"RESET and close", UndoAnswer::ResetAndClose, true, 0},
+        {"close", UndoAnswer::Close, true, -3'000'000},
+        {"stay open", UndoAnswer::StayOpen, false, -3'000'000},
+    };
+    for (const auto& c : cases) {
+        form.reset();
+        unit = UnitState{};
+        build();
+        form->show();
+        form->swPauseActive->click();
+        undoQuestions.clear();
+        undoAnswer = c.answer;
+        unit.AlignShift = 3'000'000;
+        form->btnSetClick();
+        form->Timer1Timer();
+
+        EXPECT_EQ(form->close(), c.closed) << c.name;
+        EXPECT_EQ(undoQuestions, QStringList(u"Undo the shift of +0,3 s before closing?"_s))
+            << c.name;
+        EXPECT_EQ(unit.RunningShift, c.totalAfter) << c.name;
+    }
+}
+
+TEST_F(TimeshiftTest, ClosingWithAKeeperThatCorrectsTheClockAsksNothing) {
+    form->edServiceName->setText(u"chronyd"_s);
+    unit.AlignShift = -3'000'000;
+    click(form->btnSet);
+    form->Timer1Timer();
+    EXPECT_TRUE(form->close());
+    EXPECT_THAT(undoQuestions, IsEmpty());
+}
+
 }  // namespace
 }  // namespace quarnel::testing

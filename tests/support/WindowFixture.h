@@ -68,7 +68,8 @@ inline std::string withNewlines(const std::string& text) {
 // Builds the real window on the double with a fresh unit state, a German
 // locale (decimal comma) and error boxes recorded instead of shown. The
 // question after a failed save is recorded too and answered with
-// `closeWithoutSaving` (stay open unless a test says otherwise).
+// `closeWithoutSaving` (stay open unless a test says otherwise), and so is
+// the question about undoing the shifts, answered with `undoAnswer`.
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -80,6 +81,10 @@ class WindowTest : public ::testing::Test {
             closeQuestions.append(text);
             return closeWithoutSaving;
         });
+        setUndoQuestionHandler([this](const QString& question) {
+            undoQuestions.append(question);
+            return undoAnswer;
+        });
         qtWarnings().clear();
     }
 
@@ -87,6 +92,7 @@ class WindowTest : public ::testing::Test {
         form.reset();
         setErrorBoxHandler({});
         setCloseQuestionHandler({});
+        setUndoQuestionHandler({});
         setDesktopScreensHandler({});
         EXPECT_EQ(qtWarnings().filter(QStringLiteral("QObject::connect")).join(u'\n'), QString());
     }
@@ -108,6 +114,8 @@ class WindowTest : public ::testing::Test {
     QStringList errorBoxes;
     QStringList closeQuestions;
     bool closeWithoutSaving = false;
+    QStringList undoQuestions;
+    UndoAnswer undoAnswer = UndoAnswer::Close;
     std::unique_ptr<TTabbedForm> form;
 };
 
