@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Fetches the Debian packages of the real time daemons that the tests run
+# (systemd-timedated, polkitd) and unpacks them into a cache outside the
+# repository. They are never installed: an installed systemd or polkitd
+# package could start its services and replace the machine's own time service.
+#
+# Usage: tools/fetch-real-daemons.sh
+# Prints one line per package, "<package>=<unpacked folder>". A folder that is
+# already there for the package's current version is reused, so a later run
+# needs no download. QUARNEL_DEBS_CACHE moves the cache (default
+# /var/cache/quarnel/debs); run as root, or as a user who may write there.
+set -euo pipefail
+
+cache=${QUARNEL_DEBS_CACHE:-/var/cache/quarnel/debs}
+# libsystemd-shared is unpacked rather than installed, so that its version is
+# exactly the one systemd-timedated was built against.
+packages=(systemd libsystemd-shared polkitd)
+
+candidate() {
+    apt-cache policy "$1" 2>/dev/null | awk '/Candidate:/ { print $2 }'
+}
+
+for package in "${packages[@]}"; do
+    version=$(candidate "$package")
+    if [ -z "$version" ] || [ "$version" = "(none)" ]; then
+        apt-get update -qq
+        break
+    fi
+done
+
+mkdir -p "$cache"
+for package in "${packages[@]}"; do
+    version=$(candidate "$package")
+    if [ -z "$version" ] || [ "$version" = "(none)" ]; then
+        echo "fetch-real-daemons: the package registry has no $package" >&2
+        exit 1
+    fi
+    folder="$cache/${package}_$version"
+    if [ ! -d "$folder" ]; then
+        work=$(mktemp -d "$cache/.fetch-$package-XXXXXX")
+        trap 'rm -rf "$work"' EXIT
+        chmod 755 "$work"
+        # apt downloads as its sandbox user when it may write the folder.
+        if id _apt >/dev/null 2>&1 && [ "$(id -u)" -eq 0 ]; then
+            chown _apt "$work"
+        fi
+        (cd "$work" && apt-get download -qq "$package=$version")
+        dpkg-deb -x "$work"/*.deb "$work/tree"
+        chmod 755 "$work/tree"
+        # Another run may have unpacked the same version meanwhile: keep the first.
+        mv -T "$work/tree" "$folder" 2>/dev/null || true
+        rm -rf "$work"
+        trap - EXIT
+    fi
+    echo "$package=$folder"
+done
