@@ -16,22 +16,24 @@ cache=${QUARNEL_DEBS_CACHE:-/var/cache/quarnel/debs}
 # exactly the one systemd-timedated was built against.
 packages=(systemd libsystemd-shared polkitd)
 
-candidate() {
-    apt-cache policy "$1" 2>/dev/null | awk '/Candidate:/ { print $2 }'
+# The versions the registry offers now, one "<package> <version>" a line; one
+# apt-cache run, as each takes seconds.
+candidates() {
+    apt-cache policy "${packages[@]}" 2>/dev/null |
+        awk '/^[^ ].*:$/ { name = substr($1, 1, length($1) - 1) }
+             /Candidate:/ && $2 != "(none)" { print name, $2 }'
 }
 
-for package in "${packages[@]}"; do
-    version=$(candidate "$package")
-    if [ -z "$version" ] || [ "$version" = "(none)" ]; then
-        apt-get update -qq
-        break
-    fi
-done
+versions=$(candidates)
+if [ "$(echo "$versions" | grep -c .)" -ne ${#packages[@]} ]; then
+    apt-get update -qq
+    versions=$(candidates)
+fi
 
 mkdir -p "$cache"
 for package in "${packages[@]}"; do
-    version=$(candidate "$package")
-    if [ -z "$version" ] || [ "$version" = "(none)" ]; then
+    version=$(echo "$versions" | awk -v name="$package" '$1 == name { print $2 }')
+    if [ -z "$version" ]; then
         echo "fetch-real-daemons: the package registry has no $package" >&2
         exit 1
     fi

@@ -16,7 +16,9 @@ configuration:
   rules, the packages' action files and (when missing) a polkitd user are
   mounted over the machine's, in layers that exist only in memory;
 - systemd-timedated is started by the bus when a call comes for it (it ends
-  itself after 30 s idle, and the bus starts it again), as the unprivileged
+  itself after 30 s idle, and the bus starts it again), in a PID namespace of
+  the harness's, so that it ends with the harness however that ends (it
+  outlives its bus, waiting for the socket to come back); as the unprivileged
   user inside a user namespace where it is root, with the clock interception
   library preloaded: a step moves only the library's clock, whose offset is
   kept in a state file from one start to the next, and a call past the library
@@ -29,16 +31,19 @@ The daemons' binaries are the Debian packages unpacked, never installed, by
 tools/fetch-real-daemons.sh. Running them needs root.
 """
 
+import ctypes
+import functools
 import json
 import os
 import pwd
 import shutil
+import signal
 import subprocess
 import time
 
 from private_bus import SYSTEM_PYTHON, _first_line
-from quarnel_e2e import (SHIM, UNPRIVILEGED, ClockLog, _die_with_the_harness, _forget,
-                         _live_processes, end_process, hand_over, wait_until)
+from quarnel_e2e import (SHIM, UNPRIVILEGED, ClockLog, _forget, _live_processes, end_process,
+                         hand_over, wait_until)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 FETCH = os.path.join(HERE, "..", "..", "tools", "fetch-real-daemons.sh")
@@ -52,6 +57,7 @@ SYSTEMD_ACTIONS = ("org.freedesktop.systemd1.manage-units",
 # What the test's rule answers, as polkit's rules name it.
 RESULTS = {"yes": "YES", "no": "NO", "auth_admin": "AUTH_ADMIN"}
 RULES_LOADED = "Finished loading, compiling and executing"
+PR_SET_PDEATHSIG = 1
 
 BUS_CONFIGURATION = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -104,8 +110,16 @@ polkit.addRule(function(action, subject) {{
 """
 
 
+def _killed_with_the_harness():
+    """Run in a child before exec: the kernel kills it when the harness dies.
+    SIGKILL, as unshare holds SIGTERM back while it waits for its child."""
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGKILL)
+
+
+@functools.cache
 def fetch_packages():
-    """The unpacked packages' folders, by package name, fetched if needed."""
+    """The unpacked packages' folders, by package name, fetched if needed
+    (once a test run: asking the registry takes seconds)."""
     fetched = subprocess.run(["bash", FETCH], capture_output=True, text=True, timeout=300)
     if fetched.returncode != 0:
         raise RuntimeError("the real daemons' packages could not be fetched:\n" + fetched.stderr)
@@ -150,12 +164,14 @@ class RealTimeDaemons:
             raise RuntimeError("timedated covers /run with a folder of its own: "
                                "the scratch folder must lie elsewhere")
         self.processes = []
+        self.timedated_namespace = None
         self.packages = fetch_packages()
         self._prepare_folder(shim, ntp_unit)
         self.clock = ClockLog(self.file("timedated-clock.log"))
         self.record = self.file("systemd-calls.jsonl")
         try:
             self._write_units(ntp_unit, ntp_active, units or {}, failing_units, refusing_units)
+            self._start_timedated_namespace()
             self._start_bus()
             self._start_polkitd(polkit_rule)
             self._start_standin()
@@ -212,6 +228,14 @@ class RealTimeDaemons:
         # A rename may come as several changes: let polkitd finish reading them.
         time.sleep(0.2)
 
+    def end_timedated(self):
+        """Ends the running timedated, as its idle timeout does after 30 s;
+        the bus starts a new one for the next call."""
+        for pid in self._timedated_processes():
+            os.kill(pid, signal.SIGTERM)
+        if not wait_until(lambda: not self._timedated_processes(), 5):
+            raise RuntimeError("timedated did not end")
+
     # --- starting ---
 
     def _prepare_folder(self, shim, ntp_unit):
@@ -228,24 +252,37 @@ class RealTimeDaemons:
         os.chmod(polkit, 0o755)
 
     def _write_units(self, ntp_unit, ntp_active, units, failing, refusing):
+        # A unit whose stop fails or is refused is a running unit.
+        known = {**dict.fromkeys([*failing, *refusing], True), **units}
         configured = {name: {"active": bool(active), "enabled": bool(active)}
-                      for name, active in units.items()}
+                      for name, active in known.items()}
         configured[ntp_unit] = {"active": ntp_active, "enabled": ntp_active}
         with open(self.file("units.json"), "w", encoding="utf-8") as file:
             json.dump({"units": configured, "failing": list(failing),
                        "refusing": list(refusing)}, file)
 
-    def _spawn(self, command, what, output=None, **kwargs):
+    def _spawn(self, command, output=None, stop_signal=signal.SIGTERM, **kwargs):
         if output is None:
             process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                       text=True, preexec_fn=_die_with_the_harness, **kwargs)
+                                       text=True, preexec_fn=_killed_with_the_harness, **kwargs)
         else:
             with open(output, "ab") as log:
                 process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT,
-                                           preexec_fn=_die_with_the_harness, **kwargs)
-        self.processes.append((process, what))
+                                           preexec_fn=_killed_with_the_harness, **kwargs)
+        self.processes.append((process, stop_signal))
         _live_processes.append(process)
         return process
+
+    def _start_timedated_namespace(self):
+        """The PID namespace every timedated the bus starts is put in: its
+        first process waits, and when it is killed the kernel ends them all."""
+        holder = self._spawn(["unshare", "--pid", "--fork", "--kill-child", "sleep", "infinity"],
+                             stop_signal=signal.SIGKILL)
+        children = f"/proc/{holder.pid}/task/{holder.pid}/children"
+        if not wait_until(lambda: open(children, encoding="ascii").read().split(), 5):
+            raise RuntimeError("the PID namespace for timedated was not made")
+        self.namespace_init = int(open(children, encoding="ascii").read().split()[0])
+        self.timedated_namespace = os.readlink(f"/proc/{self.namespace_init}/ns/pid")
 
     def _start_bus(self):
         systemd = self.packages["systemd"]
@@ -268,7 +305,7 @@ class RealTimeDaemons:
         environment = {"PATH": "/usr/sbin:/usr/bin:/sbin:/bin",
                        "DBUS_SYSTEM_BUS_ADDRESS": self.address}
         bus = self._spawn(["dbus-daemon", f"--config-file={self.file('bus.conf')}", "--nofork",
-                           "--print-address=1"], "dbus-daemon", env=environment)
+                           "--print-address=1"], env=environment)
         _first_line(bus, "dbus-daemon")
 
     def _write_timedated_service(self, services):
@@ -284,7 +321,8 @@ class RealTimeDaemons:
             "SYSTEMD_LOG_TARGET": "console",
             "SYSTEMD_LOG_LEVEL": "debug",
         }
-        command = ["/usr/bin/setpriv", f"--reuid={UNPRIVILEGED}", f"--regid={UNPRIVILEGED}",
+        command = ["/usr/bin/nsenter", f"--target={self.namespace_init}", "--pid", "--",
+                   "/usr/bin/setpriv", f"--reuid={UNPRIVILEGED}", f"--regid={UNPRIVILEGED}",
                    "--clear-groups", "/usr/bin/env", "-i",
                    *(f"{key}={value}" for key, value in environment.items()),
                    "/usr/bin/unshare", "--user", "--map-root-user", "--mount", "/bin/sh",
@@ -315,7 +353,10 @@ class RealTimeDaemons:
         polkitd = os.path.join(self.packages["polkitd"], "usr/lib/polkit-1/polkitd")
         self._spawn(["unshare", "--mount", "--propagation", "private", "--pid", "--fork",
                      "--kill-child", "/bin/sh", self.file("polkitd_namespace.sh"), self.folder,
-                     polkitd], "polkitd", output=self.file("polkitd.log"),
+                     polkitd], output=self.file("polkitd.log"),
+                    # unshare holds SIGTERM back for its child; once unshare is
+                    # killed, the kernel ends the namespace and polkitd in it.
+                    stop_signal=signal.SIGKILL,
                     env={"PATH": "/usr/sbin:/usr/bin:/sbin:/bin",
                          "DBUS_SYSTEM_BUS_ADDRESS": self.address})
         if not wait_until(lambda: RULES_LOADED in self.polkitd_log(), 10):
@@ -332,7 +373,7 @@ class RealTimeDaemons:
 
     def _start_standin(self):
         standin = self._spawn([SYSTEM_PYTHON, "-B", STANDIN, self.address, self.record,
-                               self.file("units.json")], "the systemd stand-in")
+                               self.file("units.json")])
         _first_line(standin, "the systemd stand-in")
 
     # --- ending ---
@@ -340,31 +381,29 @@ class RealTimeDaemons:
     def stop(self):
         """Ends the stand-in, polkitd, the bus and every timedated the bus
         started; may be called more than once."""
-        for process, _what in reversed(self.processes):
+        for process, stop_signal in reversed(self.processes):
+            if stop_signal == signal.SIGKILL and process.poll() is None:
+                process.kill()
             end_process(process)
             for stream in (process.stdout, process.stderr):
                 if stream:
                     stream.close()
             _forget(_live_processes, process)
         self.processes = []
-        for pid in self._timedated_pids():
-            # Without its bus and its parent timedated ends by itself.
-            if not wait_until(lambda p=pid: not self._is_our_timedated(p), 5):
-                os.kill(pid, 9)
+        # Killing the namespace's first process made the kernel kill the rest.
+        if self.timedated_namespace and not wait_until(lambda: not self._timedated_processes(), 5):
+            raise RuntimeError("a timedated outlived its PID namespace")
 
-    def _timedated_pids(self):
-        try:
-            with open(self.file("timedated.pids"), encoding="ascii") as file:
-                return [int(line) for line in file if line.strip()]
-        except FileNotFoundError:
-            return []
-
-    def _is_our_timedated(self, pid):
-        """Whether the process is still a timedated this harness started: its
-        environment names this folder's clock log."""
-        try:
-            with open(f"/proc/{pid}/environ", "rb") as file:
-                environment = file.read().split(b"\0")
-        except (FileNotFoundError, ProcessLookupError):
-            return False
-        return f"QUARNEL_CLOCKSHIM_LOG={self.clock.path}".encode() in environment
+    def _timedated_processes(self):
+        """The processes in timedated's PID namespace but its first: the
+        timedated the bus started and its starters, all of the harness's."""
+        found = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit() or int(entry) == self.namespace_init:
+                continue
+            try:
+                if os.readlink(f"/proc/{entry}/ns/pid") == self.timedated_namespace:
+                    found.append(int(entry))
+            except OSError:
+                pass  # ended meanwhile
+        return found

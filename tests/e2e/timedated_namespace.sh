@@ -5,14 +5,12 @@
 #
 # Usage (as the unprivileged user):
 #   unshare --user --map-root-user --mount sh timedated_namespace.sh FOLDER TIMEDATED SHIM
-# FOLDER holds ntp-units.list; timedated's output goes to FOLDER/timedated.log
-# and each start's process id is appended to FOLDER/timedated.pids.
+# FOLDER holds ntp-units.list; timedated's output goes to FOLDER/timedated.log.
 set -eu
 folder=$1
 timedated=$2
 shim=$3
 
-echo $$ >>"$folder/timedated.pids"
 exec >>"$folder/timedated.log" 2>&1
 
 # timedated reads ntp-units.d in /etc, /run, /usr/local/lib and /usr/lib: the
