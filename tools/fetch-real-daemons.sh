@@ -24,35 +24,45 @@ candidates() {
              /Candidate:/ && $2 != "(none)" { print name, $2 }'
 }
 
-versions=$(candidates)
-if [ "$(echo "$versions" | grep -c .)" -ne ${#packages[@]} ]; then
-    apt-get update -qq
-    versions=$(candidates)
-fi
+# Prints "<package>=<folder>" for each package, downloading and unpacking the
+# ones not yet in the cache; fails when the registry does not offer one.
+fetch() {
+    local package version folder work
+    for package in "${packages[@]}"; do
+        version=$(echo "$versions" | awk -v name="$package" '$1 == name { print $2 }')
+        [ -n "$version" ] || return 1
+        folder="$cache/${package}_$version"
+        if [ ! -d "$folder" ]; then
+            work=$(mktemp -d "$cache/.fetch-$package-XXXXXX") || return 1
+            chmod 755 "$work"
+            # apt downloads as its sandbox user when that user may write here.
+            if [ "$(id -u)" -eq 0 ] && id _apt >/dev/null 2>&1; then
+                chown _apt "$work"
+            fi
+            if ! (cd "$work" && apt-get download -qq "$package=$version") ||
+                ! dpkg-deb -x "$work"/*.deb "$work/tree"; then
+                rm -rf "$work"
+                return 1
+            fi
+            chmod 755 "$work/tree"
+            # Another run may have unpacked the same version meanwhile: keep the first.
+            mv -T "$work/tree" "$folder" 2>/dev/null || true
+            rm -rf "$work"
+        fi
+        echo "$package=$folder"
+    done
+}
 
 mkdir -p "$cache"
-for package in "${packages[@]}"; do
-    version=$(echo "$versions" | awk -v name="$package" '$1 == name { print $2 }')
-    if [ -z "$version" ]; then
-        echo "fetch-real-daemons: the package registry has no $package" >&2
+versions=$(candidates)
+# The package lists may be missing (a fresh machine) or older than the
+# registry (a version no longer offered): read them anew and try once more.
+if ! folders=$(fetch); then
+    apt-get update -qq
+    versions=$(candidates)
+    if ! folders=$(fetch); then
+        echo "fetch-real-daemons: the registry does not offer ${packages[*]}" >&2
         exit 1
     fi
-    folder="$cache/${package}_$version"
-    if [ ! -d "$folder" ]; then
-        work=$(mktemp -d "$cache/.fetch-$package-XXXXXX")
-        trap 'rm -rf "$work"' EXIT
-        chmod 755 "$work"
-        # apt downloads as its sandbox user when it may write the folder.
-        if id _apt >/dev/null 2>&1 && [ "$(id -u)" -eq 0 ]; then
-            chown _apt "$work"
-        fi
-        (cd "$work" && apt-get download -qq "$package=$version")
-        dpkg-deb -x "$work"/*.deb "$work/tree"
-        chmod 755 "$work/tree"
-        # Another run may have unpacked the same version meanwhile: keep the first.
-        mv -T "$work/tree" "$folder" 2>/dev/null || true
-        rm -rf "$work"
-        trap - EXIT
-    fi
-    echo "$package=$folder"
-done
+fi
+echo "$folders"

@@ -33,6 +33,7 @@ tools/fetch-real-daemons.sh. Running them needs root.
 
 import ctypes
 import functools
+import grp
 import json
 import os
 import pwd
@@ -116,6 +117,12 @@ def _killed_with_the_harness():
     ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGKILL)
 
 
+def children(pid):
+    """The process's children, by process id."""
+    with open(f"/proc/{pid}/task/{pid}/children", encoding="ascii") as file:
+        return [int(child) for child in file.read().split()]
+
+
 @functools.cache
 def fetch_packages():
     """The unpacked packages' folders, by package name, fetched if needed
@@ -135,13 +142,24 @@ def polkit_actions(rule):
 
 
 def polkitd_user():
-    """polkitd's user and group ids, and whether they must be added for it."""
+    """polkitd's user id, and the lines of /etc/passwd and /etc/group that
+    add the user and its group where polkit is not installed."""
     try:
-        entry = pwd.getpwnam("polkitd")
-        return entry.pw_uid, entry.pw_gid, False
+        return pwd.getpwnam("polkitd").pw_uid, {}
     except KeyError:
-        taken = {entry.pw_uid for entry in pwd.getpwall()}
-        return next(uid for uid in range(999, 100, -1) if uid not in taken), None, True
+        pass
+    uid = next(uid for uid in range(999, 100, -1) if not _exists(pwd.getpwuid, uid))
+    gid = next(gid for gid in range(999, 100, -1) if not _exists(grp.getgrgid, gid))
+    return uid, {"passwd": f"polkitd:x:{uid}:{gid}:polkit:/nonexistent:/usr/sbin/nologin\n",
+                 "group": f"polkitd:x:{gid}:\n"}
+
+
+def _exists(lookup, number):
+    try:
+        lookup(number)
+        return True
+    except KeyError:
+        return False
 
 
 class RealTimeDaemons:
@@ -172,6 +190,7 @@ class RealTimeDaemons:
         try:
             self._write_units(ntp_unit, ntp_active, units or {}, failing_units, refusing_units)
             self._start_timedated_namespace()
+            self._write_users()
             self._start_bus()
             self._start_polkitd(polkit_rule)
             self._start_standin()
@@ -278,11 +297,21 @@ class RealTimeDaemons:
         first process waits, and when it is killed the kernel ends them all."""
         holder = self._spawn(["unshare", "--pid", "--fork", "--kill-child", "sleep", "infinity"],
                              stop_signal=signal.SIGKILL)
-        children = f"/proc/{holder.pid}/task/{holder.pid}/children"
-        if not wait_until(lambda: open(children, encoding="ascii").read().split(), 5):
+        if not wait_until(lambda: children(holder.pid), 5):
             raise RuntimeError("the PID namespace for timedated was not made")
-        self.namespace_init = int(open(children, encoding="ascii").read().split()[0])
+        self.namespace_init = children(holder.pid)[0]
         self.timedated_namespace = os.readlink(f"/proc/{self.namespace_init}/ns/pid")
+
+    def _write_users(self):
+        """The machine's users and groups, with polkitd's added where polkit
+        is not installed; polkitd and the bus, which checks every connecting
+        user, both see these."""
+        self.polkitd_uid, polkitd_entries = polkitd_user()
+        for name in ("passwd", "group"):
+            with open(f"/etc/{name}", encoding="utf-8") as machine:
+                text = machine.read()
+            with open(self.file(f"polkit/{name}"), "w", encoding="utf-8") as copy:
+                copy.write(text + polkitd_entries.get(name, ""))
 
     def _start_bus(self):
         systemd = self.packages["systemd"]
@@ -294,7 +323,6 @@ class RealTimeDaemons:
         self.address = f"unix:path={socket}"
         services = self.file("services")
         os.mkdir(services)
-        self.polkitd_uid, self.polkitd_gid, self.add_polkitd_user = polkitd_user()
         with open(self.file("bus.conf"), "w", encoding="utf-8") as file:
             file.write(BUS_CONFIGURATION.format(
                 socket=socket, services=services, polkitd_uid=self.polkitd_uid,
@@ -304,7 +332,11 @@ class RealTimeDaemons:
         # would start it with its own address: keep that one the bus's.
         environment = {"PATH": "/usr/sbin:/usr/bin:/sbin:/bin",
                        "DBUS_SYSTEM_BUS_ADDRESS": self.address}
-        bus = self._spawn(["dbus-daemon", f"--config-file={self.file('bus.conf')}", "--nofork",
+        users = [self.file("polkit/passwd"), self.file("polkit/group")]
+        bus = self._spawn(["unshare", "--mount", "--propagation", "private", "/bin/sh", "-c",
+                           'mount --bind "$1" /etc/passwd && mount --bind "$2" /etc/group && '
+                           'shift 2 && exec "$@"', "sh", *users,
+                           "dbus-daemon", f"--config-file={self.file('bus.conf')}", "--nofork",
                            "--print-address=1"], env=environment)
         _first_line(bus, "dbus-daemon")
 
@@ -340,15 +372,6 @@ class RealTimeDaemons:
                               ("polkitd", "org.freedesktop.policykit.policy")):
             shutil.copy(os.path.join(self.packages[package], "usr/share/polkit-1/actions", name),
                         os.path.join(polkit, "actions", name))
-        for name in ("passwd", "group"):
-            shutil.copy(f"/etc/{name}", os.path.join(polkit, name))
-        if self.add_polkitd_user:
-            gid = self.polkitd_uid
-            with open(os.path.join(polkit, "passwd"), "a", encoding="utf-8") as file:
-                file.write(f"polkitd:x:{self.polkitd_uid}:{gid}:polkit:/nonexistent:"
-                           "/usr/sbin/nologin\n")
-            with open(os.path.join(polkit, "group"), "a", encoding="utf-8") as file:
-                file.write(f"polkitd:x:{gid}:\n")
         self._write_rule(polkit_actions(rule))
         polkitd = os.path.join(self.packages["polkitd"], "usr/lib/polkit-1/polkitd")
         self._spawn(["unshare", "--mount", "--propagation", "private", "--pid", "--fork",
