@@ -37,12 +37,12 @@ import grp
 import json
 import os
 import pwd
+import select
 import shutil
 import signal
 import subprocess
-import time
 
-from private_bus import SYSTEM_PYTHON, _first_line
+from private_bus import SYSTEM_PYTHON
 from quarnel_e2e import (SHIM, UNPRIVILEGED, ClockLog, _forget, _live_processes, end_process,
                          hand_over, wait_until)
 
@@ -244,8 +244,6 @@ class RealTimeDaemons:
         self._write_rule(polkit_actions(rule))
         if not wait_until(lambda: self.polkitd_log().count(RULES_LOADED) > loads, 10):
             raise RuntimeError("polkitd did not load the new rule:\n" + self.polkitd_log())
-        # A rename may come as several changes: let polkitd finish reading them.
-        time.sleep(0.2)
 
     def end_timedated(self):
         """Ends the running timedated, as its idle timeout does after 30 s;
@@ -280,23 +278,30 @@ class RealTimeDaemons:
             json.dump({"units": configured, "failing": list(failing),
                        "refusing": list(refusing)}, file)
 
-    def _spawn(self, command, output=None, stop_signal=signal.SIGTERM, **kwargs):
-        if output is None:
-            process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                       text=True, preexec_fn=_killed_with_the_harness, **kwargs)
-        else:
-            with open(output, "ab") as log:
-                process = subprocess.Popen(command, stdout=log, stderr=subprocess.STDOUT,
-                                           preexec_fn=_killed_with_the_harness, **kwargs)
+    def _spawn(self, command, log, ready=None, stop_signal=signal.SIGTERM, **kwargs):
+        """Starts a process with its output appended to the log file; with
+        `ready` (what it is, for the error), waits for the first line it
+        prints to its standard output, which is returned."""
+        with open(self.file(log), "ab") as output:
+            process = subprocess.Popen(command, stdout=subprocess.PIPE if ready else output,
+                                       stderr=output, text=True,
+                                       preexec_fn=_killed_with_the_harness, **kwargs)
         self.processes.append((process, stop_signal))
         _live_processes.append(process)
-        return process
+        if not ready:
+            return process
+        waiting, _, _ = select.select([process.stdout], [], [], 10)
+        line = process.stdout.readline().strip() if waiting else ""
+        if not line:
+            with open(self.file(log), encoding="utf-8", errors="replace") as output:
+                raise RuntimeError(f"{ready} did not start:\n{output.read()}")
+        return line
 
     def _start_timedated_namespace(self):
         """The PID namespace every timedated the bus starts is put in: its
         first process waits, and when it is killed the kernel ends them all."""
         holder = self._spawn(["unshare", "--pid", "--fork", "--kill-child", "sleep", "infinity"],
-                             stop_signal=signal.SIGKILL)
+                             "namespace.log", stop_signal=signal.SIGKILL)
         if not wait_until(lambda: children(holder.pid), 5):
             raise RuntimeError("the PID namespace for timedated was not made")
         self.namespace_init = children(holder.pid)[0]
@@ -328,17 +333,16 @@ class RealTimeDaemons:
                 socket=socket, services=services, polkitd_uid=self.polkitd_uid,
                 includes="\n".join(f"  <include>{path}</include>" for path in policies)))
         self._write_timedated_service(services)
-        # An activated timedated inherits the bus's environment, and the bus
-        # would start it with its own address: keep that one the bus's.
-        environment = {"PATH": "/usr/sbin:/usr/bin:/sbin:/bin",
-                       "DBUS_SYSTEM_BUS_ADDRESS": self.address}
+        # dbus-daemon sees the users polkitd sees: it checks every connecting
+        # user, polkitd's included. timedated, which it starts, gets its whole
+        # environment from the service file.
         users = [self.file("polkit/passwd"), self.file("polkit/group")]
-        bus = self._spawn(["unshare", "--mount", "--propagation", "private", "/bin/sh", "-c",
-                           'mount --bind "$1" /etc/passwd && mount --bind "$2" /etc/group && '
-                           'shift 2 && exec "$@"', "sh", *users,
-                           "dbus-daemon", f"--config-file={self.file('bus.conf')}", "--nofork",
-                           "--print-address=1"], env=environment)
-        _first_line(bus, "dbus-daemon")
+        self._spawn(["unshare", "--mount", "--propagation", "private", "/bin/sh", "-c",
+                     'mount --bind "$1" /etc/passwd && mount --bind "$2" /etc/group && '
+                     'shift 2 && exec "$@"', "sh", *users,
+                     "dbus-daemon", f"--config-file={self.file('bus.conf')}", "--nofork",
+                     "--print-address=1"], "bus.log", ready="dbus-daemon",
+                    env={"PATH": "/usr/sbin:/usr/bin:/sbin:/bin"})
 
     def _write_timedated_service(self, services):
         timedated = os.path.join(self.packages["systemd"], "lib/systemd/systemd-timedated")
@@ -376,7 +380,7 @@ class RealTimeDaemons:
         polkitd = os.path.join(self.packages["polkitd"], "usr/lib/polkit-1/polkitd")
         self._spawn(["unshare", "--mount", "--propagation", "private", "--pid", "--fork",
                      "--kill-child", "/bin/sh", self.file("polkitd_namespace.sh"), self.folder,
-                     polkitd], output=self.file("polkitd.log"),
+                     polkitd], "polkitd.log",
                     # unshare holds SIGTERM back for its child; once unshare is
                     # killed, the kernel ends the namespace and polkitd in it.
                     stop_signal=signal.SIGKILL,
@@ -395,9 +399,8 @@ class RealTimeDaemons:
         os.replace(staged, self.file("polkit/rules.d/50-quarnel-test.rules"))
 
     def _start_standin(self):
-        standin = self._spawn([SYSTEM_PYTHON, "-B", STANDIN, self.address, self.record,
-                               self.file("units.json")])
-        _first_line(standin, "the systemd stand-in")
+        self._spawn([SYSTEM_PYTHON, "-B", STANDIN, self.address, self.record,
+                     self.file("units.json")], "systemd-standin.log", ready="the systemd stand-in")
 
     # --- ending ---
 
@@ -408,9 +411,8 @@ class RealTimeDaemons:
             if stop_signal == signal.SIGKILL and process.poll() is None:
                 process.kill()
             end_process(process)
-            for stream in (process.stdout, process.stderr):
-                if stream:
-                    stream.close()
+            if process.stdout:
+                process.stdout.close()
             _forget(_live_processes, process)
         self.processes = []
         # Killing the namespace's first process made the kernel kill the rest.
