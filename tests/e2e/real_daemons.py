@@ -60,7 +60,8 @@ RESULTS = {"yes": "YES", "no": "NO", "auth_admin": "AUTH_ADMIN"}
 RULES_LOADED = "Finished loading, compiling and executing"
 PR_SET_PDEATHSIG = 1
 
-BUS_CONFIGURATION = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+BUS_CONFIGURATION = """<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>system</type>
@@ -81,7 +82,8 @@ BUS_CONFIGURATION = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus
     <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus"/>
     <allow send_destination="org.freedesktop.DBus"
            send_interface="org.freedesktop.DBus.Introspectable"/>
-    <allow send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus.Properties"/>
+    <allow send_destination="org.freedesktop.DBus"
+           send_interface="org.freedesktop.DBus.Properties"/>
     <deny send_destination="org.freedesktop.DBus" send_interface="org.freedesktop.DBus"
           send_member="UpdateActivationEnvironment"/>
   </policy>
@@ -248,9 +250,9 @@ class RealTimeDaemons:
     def end_timedated(self):
         """Ends the running timedated, as its idle timeout does after 30 s;
         the bus starts a new one for the next call."""
-        for pid in self._timedated_processes():
+        for pid in self.timedated_processes():
             os.kill(pid, signal.SIGTERM)
-        if not wait_until(lambda: not self._timedated_processes(), 5):
+        if not wait_until(lambda: not self.timedated_processes(), 5):
             raise RuntimeError("timedated did not end")
 
     # --- starting ---
@@ -416,12 +418,12 @@ class RealTimeDaemons:
             _forget(_live_processes, process)
         self.processes = []
         # Killing the namespace's first process made the kernel kill the rest.
-        if self.timedated_namespace and not wait_until(lambda: not self._timedated_processes(), 5):
+        if self.timedated_namespace and not wait_until(lambda: not self.timedated_processes(), 5):
             raise RuntimeError("a timedated outlived its PID namespace")
 
-    def _timedated_processes(self):
+    def timedated_processes(self):
         """The processes in timedated's PID namespace but its first: the
-        timedated the bus started and its starters, all of the harness's."""
+        timedated the bus started, and its starters while they run."""
         found = []
         for entry in os.listdir("/proc"):
             if not entry.isdigit() or int(entry) == self.namespace_init:

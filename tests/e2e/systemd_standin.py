@@ -6,9 +6,9 @@ ask of systemd, without touching any service of the machine.
 
 UNITS_FILE is JSON: {"units": {"<name>": {"active": bool, "enabled": bool}},
 "failing": ["<name>", ...], "refusing": ["<name>", ...]}. A unit in "failing"
-gets its stop job, which then ends with the result "failed" (the unit stays
-active and is "failed"), as a unit whose stop command fails; a unit in
-"refusing" is refused at once, as a unit with RefuseManualStart/Stop.
+gets its stop job, which then ends with the result "failed" and leaves the
+unit "failed", as a unit whose stop command fails; a unit in "refusing" is
+refused at once, as a unit with RefuseManualStart/Stop.
 
 Each call is appended to RECORD_FILE as one JSON line, in the order the calls
 arrive: {"member", "args", "sender", "interactive", "outcome"}, where outcome
@@ -162,12 +162,14 @@ class Manager(dbus.service.Object):
             reply_handler=answered, error_handler=unreachable, timeout=120)
 
     def trusted(self, sender):
-        daemon = dbus.Interface(self.bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"),
-                                "org.freedesktop.DBus")
-        if int(daemon.GetConnectionUnixUser(sender)) == 0:
-            return True
+        """Whether the caller is root or timedated (a caller already gone is
+        neither)."""
+        daemon = dbus.Interface(
+            self.bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"),
+            "org.freedesktop.DBus")
         try:
-            return daemon.GetNameOwner(TIMEDATED) == sender
+            return (int(daemon.GetConnectionUnixUser(sender)) == 0
+                    or daemon.GetNameOwner(TIMEDATED) == sender)
         except dbus.exceptions.DBusException:
             return False
 
@@ -177,20 +179,18 @@ class Manager(dbus.service.Object):
         sender = message.get_sender()
         interactive = bool(message.get_allow_interactive_authorization())
 
-        def finish(outcome, answer):
-            self.units.record(member, args, sender, interactive, outcome)
-            answer()
+        def refused(exception):
+            self.units.record(member, args, sender, interactive, exception.get_dbus_name())
+            fail(exception)
 
         def granted():
             try:
                 values = action()
             except dbus.exceptions.DBusException as exception:
-                finish(exception.get_dbus_name(), lambda: fail(exception))
+                refused(exception)
                 return
-            finish("ok", lambda: reply(*values))
-
-        def refused(exception):
-            finish(exception.get_dbus_name(), lambda: fail(exception))
+            self.units.record(member, args, sender, interactive, "ok")
+            reply(*values)
 
         self.authorize(member, sender, interactive, granted, refused)
 

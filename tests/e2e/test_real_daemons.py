@@ -8,14 +8,12 @@ stand-in systemd when NTP is switched and when a service is stopped.
 import json
 import os
 import shutil
-import subprocess
 import tempfile
-import time
 import unittest
 
 from private_bus import SYSTEM_PYTHON
-from quarnel_e2e import (NS_PER_MS, SCRATCH_PARENT, _forget, _live_directories,
-                         hand_over, real_clock_step_ns, run, unprivileged)
+from quarnel_e2e import (NS_PER_MS, SCRATCH_PARENT, UNPRIVILEGED, _forget,
+                         _live_directories, hand_over, real_clock_step_ns, run, unprivileged)
 from real_daemons import RealTimeDaemons
 
 CLIENT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "dbus_call.py")
@@ -115,6 +113,19 @@ class RealDaemonsTestCase(unittest.TestCase):
         self.assertFalse(changes[0].refused)
 
 
+    def assertTimedatedUnprivileged(self):
+        processes = self.daemons.timedated_processes()
+        self.assertTrue(processes, "no timedated runs")
+        for pid in processes:
+            with open(f"/proc/{pid}/status", encoding="ascii") as status:
+                fields = dict(line.split(":", 1) for line in status)
+            self.assertEqual(fields["Uid"].split(), [str(UNPRIVILEGED)] * 4)
+            # Its capabilities are those of root in a user namespace of its
+            # own, which give no right over the machine's clock.
+            self.assertNotEqual(os.readlink(f"/proc/{pid}/ns/user"),
+                                os.readlink("/proc/self/ns/user"))
+
+
 class SetTimeTest(RealDaemonsTestCase):
 
     def test_the_answer_follows_the_polkit_rule(self):
@@ -127,8 +138,10 @@ class SetTimeTest(RealDaemonsTestCase):
             with self.subTest(rule=rule):
                 self.daemons.set_polkit_rule(rule)
                 self.assertEqual(self.set_time(-300_000), answer)
-        # Only the granted step reached timedated's clock.
+        # Only the granted step reached timedated's clock, and timedated has
+        # no right to reach the real one.
         self.assertClockStepped(-300_000)
+        self.assertTimedatedUnprivileged()
         self.assertEqual(self.daemons.clock_offset_ns(),
                          self.daemons.clock.changes()[0].offset_ns)
 
