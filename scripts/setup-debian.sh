@@ -8,8 +8,15 @@ build=(cmake g++ make ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6
 display=(xvfb xauth x11-utils xdotool imagemagick fonts-liberation2)
 # setcap, to give the built program the right to set the clock (see README)
 rights=(libcap2-bin)
-testing=(python3 xclip util-linux g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-         openbox tesseract-ocr dbus-daemon python3-dbus python3-gi)
+testing=(python3 xclip util-linux mount g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine
+         wine64 openbox tesseract-ocr dbus-daemon python3-dbus python3-gi)
+# The libraries of the real systemd-timedated and polkitd that e2e.real_daemons
+# runs from their packages, unpacked by tools/fetch-real-daemons.sh; those
+# packages themselves are never installed.
+real_daemon_libraries=(libpolkit-gobject-1-0 libduktape207 libexpat1 libglib2.0-0 libsystemd0
+                       libacl1 libaudit1 libblkid1 libcap2 libcrypt1 libgcrypt20 libip4tc2
+                       libkmod2 liblz4-1 liblzma5 libmount1 libpam0g libseccomp2 libselinux1
+                       libssl3 libzstd1)
 # Making the Debian package and checking it.
 packaging=(dpkg-dev file lintian desktop-file-utils appstream)
 # libFuzzer: clang and its runtime libraries (tests/fuzz/run-fuzzers.sh).
@@ -18,7 +25,8 @@ benchmarks=(valgrind libxcb-damage0-dev)
 
 case "${1:-test}" in
     run) wanted=("${build[@]}" "${display[@]}" "${rights[@]}") ;;
-    test) wanted=("${build[@]}" "${display[@]}" "${testing[@]}" "${packaging[@]}" "${fuzzing[@]}") ;;
+    test) wanted=("${build[@]}" "${display[@]}" "${testing[@]}" "${real_daemon_libraries[@]}"
+                  "${packaging[@]}" "${fuzzing[@]}") ;;
     package) wanted=("${build[@]}" "${packaging[@]}") ;;
     bench) wanted=("${build[@]}" "${display[@]}" "${benchmarks[@]}") ;;
     *) echo "usage: $0 [run|test|bench|package]" >&2; exit 2 ;;
