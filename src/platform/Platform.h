@@ -37,8 +37,7 @@ using Completion = std::function<void(Refusal)>;
 // Everything Quarnel asks of the operating system. Strings are UTF-8; the
 // Windows implementation converts to UTF-16 at the API boundary. What changes
 // the clock or the time keepers reports its outcome; launches and
-// terminations of the time program are fire-and-forget: whether the program
-// runs or ends is not reported, only parameter text that cannot be taken apart.
+// terminations of the time program report only whether they could begin.
 class Platform {
   public:
     virtual ~Platform() = default;
@@ -71,10 +70,11 @@ class Platform {
     // equals `fileName` (case-insensitively where the file system is).
     virtual std::vector<ProcessId> findProcessesByFileName(const std::string& fileName) = 0;
     virtual void terminateProcess(ProcessId id) = 0;
-    // Starts the program detached, with its command-line parameters. Where
-    // the system needs the parameter text taken apart and cannot (a quote
-    // left open), it starts nothing and says why; whether the program then
-    // runs is not reported.
+    // Starts the program detached, with its command-line parameters. A
+    // program that cannot be started (not found, not executable), or whose
+    // parameter text the system needs taken apart and cannot (a quote left
+    // open), is refused with the reason; what it does once it runs is not
+    // reported.
     virtual Refusal launchProgram(const std::string& filePath, const std::string& parameters) = 0;
 
     // Hands a document path or web address to the desktop's default program.

@@ -1,6 +1,7 @@
 #include "platform/linux/DetachedSpawn.h"
 
 #include "platform/linux/LaunchEnvironment.h"
+#include "platform/linux/UniqueFd.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace quarnel {
@@ -27,7 +29,10 @@ bool isExecutableFile(const std::string& path) {
 
 // Runs in the grandchild, between fork and exec, where only async-signal-safe
 // calls are allowed: everything it uses was prepared before the first fork.
-[[noreturn]] void execDetached(const char* path, char* const argv[], char* const envp[]) {
+// When exec fails, its error number goes back through `failures`, which the
+// exec closes when it succeeds.
+[[noreturn]] void execDetached(const char* path, char* const argv[], char* const envp[],
+                               int failures) {
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -36,9 +41,15 @@ bool isExecutableFile(const std::string& path) {
     if (nothing > 0) {
         ::dup2(nothing, STDIN_FILENO);
     }
-    ::close_range(3, ~0U, 0);
+    // Everything but the error channel goes; it is closed by a successful exec.
+    if (failures > 3) {
+        ::close_range(3, static_cast<unsigned>(failures) - 1, 0);
+    }
+    ::close_range(static_cast<unsigned>(failures) + 1, ~0U, 0);
 
     ::execve(path, argv, envp);
+    const int error = errno;
+    [[maybe_unused]] const ssize_t written = ::write(failures, &error, sizeof error);
     ::_exit(127);
 }
 
@@ -87,32 +98,53 @@ std::optional<std::string> findExecutable(const std::string& program) {
 // Two forks: the middle process starts a new session, forks the program and
 // ends at once. We reap the middle process right here, and the program, now
 // an orphan, is adopted and later reaped by init (or the session's subreaper).
-void spawnDetached(const std::vector<std::string>& arguments) {
+// The exec's outcome comes back through a pipe that only the program holds
+// once the middle process is gone: it closes without a word when the exec
+// succeeds, which takes no longer than starting a process.
+Refusal spawnDetached(const std::vector<std::string>& arguments) {
     if (arguments.empty()) {
-        return;
+        return "No program to start";
     }
     const std::optional<std::string> executable = findExecutable(arguments.front());
     if (!executable) {
-        return;
+        return arguments.front() + " was not found";
     }
     std::vector<char*> argv = pointersTo(arguments);
     const std::vector<std::string> environment = launchEnvironment(currentEnvironment());
     std::vector<char*> envp = pointersTo(environment);
 
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return std::string(std::strerror(errno));
+    }
+    UniqueFd failures(ends[0]);
+    UniqueFd failuresToSend(ends[1]);
+
     const pid_t middle = ::fork();
     if (middle < 0) {
-        return;
+        return std::string(std::strerror(errno));
     }
     if (middle == 0) {
         ::setsid();
         // _Fork runs no fork handlers: the middle process is the copy of a
         // possibly multi-threaded program, whose locks may be held forever.
         if (::_Fork() == 0) {
-            execDetached(executable->c_str(), argv.data(), envp.data());
+            execDetached(executable->c_str(), argv.data(), envp.data(), failuresToSend.get());
         }
         ::_exit(0);
     }
+    failuresToSend.close();
     reap(middle);
+
+    int error = 0;
+    ssize_t count = 0;
+    do {
+        count = ::read(failures.get(), &error, sizeof error);
+    } while (count < 0 && errno == EINTR);
+    if (count == static_cast<ssize_t>(sizeof error)) {
+        return *executable + " could not be started: " + std::strerror(error);
+    }
+    return std::nullopt;
 }
 
 }  // namespace quarnel

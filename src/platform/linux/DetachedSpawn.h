@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Platform.h"
+
 namespace quarnel {
 
 // The file that running `program` would execute: `program` itself when it
@@ -20,7 +22,8 @@ std::vector<char*> pointersTo(const std::vector<std::string>& texts);
 // session of its own, without our terminal as its input, without our open
 // files but its output and error, and as no child of ours, so it never waits
 // to be reaped. It gets our environment without the variables that are ours
-// alone (see LaunchEnvironment). A program that cannot be found or started is not reported.
-void spawnDetached(const std::vector<std::string>& arguments);
+// alone (see LaunchEnvironment). A program that cannot be found or started
+// is refused with the reason; what it does once started is not reported.
+Refusal spawnDetached(const std::vector<std::string>& arguments);
 
 }  // namespace quarnel

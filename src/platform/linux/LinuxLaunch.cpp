@@ -25,8 +25,7 @@ void runServiceCommand(TKeeperAction action, bool verbose, const std::string& se
     const std::vector<std::string> command = serviceCommand(action, serviceName);
     if (verbose) {
         if (const std::optional<std::string> terminal = findExecutable(kTerminal)) {
-            spawnDetached(inTerminalThatStaysOpen(*terminal, command));
-            done(std::nullopt);
+            done(spawnDetached(inTerminalThatStaysOpen(*terminal, command)));
             return;
         }
     }
@@ -87,8 +86,7 @@ Refusal SystemPlatform::launchProgram(const std::string& filePath, const std::st
     }
     std::vector<std::string> arguments{filePath};
     arguments.insert(arguments.end(), words->begin(), words->end());
-    spawnDetached(arguments);
-    return std::nullopt;
+    return spawnDetached(arguments);
 }
 
 void SystemPlatform::openDocument(const std::string& target) {

@@ -129,12 +129,6 @@ TEST_F(LinuxLaunchTest, AQuoteLeftOpenIsRefusedWithTheParameters) {
               "The program parameters leave a quote open: --name 'My Clock");
 }
 
-TEST_F(LinuxLaunchTest, AMissingProgramIsLeftAtThat) {
-    EXPECT_EQ(system.launchProgram(scratch.file("absent"), "-v"), std::nullopt);
-    EXPECT_EQ(system.launchProgram(scratch.file("absent/"), ""), std::nullopt);
-    EXPECT_TRUE(hasNoChildren());
-}
-
 struct ServiceCase {
     TKeeperAction action;
     bool verbose;
@@ -183,6 +177,27 @@ TEST_F(LinuxLaunchTest, VerboseRunsTheCommandInATerminalThatStaysOpen) {
                   trap + "]\n");
     EXPECT_EQ(argumentsOf("systemctl"), "[stop]\n[--]\n[a b;touch " + trap + "]\n");
     EXPECT_FALSE(fs::exists(trap));
+}
+
+// A keeper that cannot be started is reported, not assumed running.
+TEST_F(LinuxLaunchTest, AProgramThatCannotBeStartedIsRefusedWithTheReason) {
+    const std::string notExecutable = scratch.file("plain file");
+    std::ofstream(notExecutable) << "#!/bin/sh\n";
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {
+        {scratch.file("missing"), scratch.file("missing") + " could not be started: No such file "
+                                                            "or directory"},
+        {notExecutable, notExecutable + " could not be started: Permission denied"},
+        {scratch.file("absent/"), scratch.file("absent/") + " could not be started: No such "
+                                                             "file or directory"},
+        {"no-such-program-anywhere", "no-such-program-anywhere was not found"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(system.launchProgram(c.path, ""), Refusal(c.reason)) << c.path;
+    }
+    EXPECT_TRUE(hasNoChildren());
 }
 
 // What systemctl says when it fails is the reason; a command that says
