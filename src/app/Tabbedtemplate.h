@@ -5,6 +5,7 @@
 
 #include "app/UnitState.h"
 #include "decodes/DecodeListener.h"
+#include "journal/ClockJournal.h"
 #include "keepers/KeeperAction.h"
 #include "platform/Platform.h"
 #include "ui_Tabbedtemplate.h"
@@ -26,6 +27,7 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
 
     IntervalTimer Timer1{500};
     DecodeListener Decodes;
+    ClockJournal Journal;
     // The filter and what it shows are the platform's (the window is built
     // after the platform is set).
     OpenFileDialog OpenDialog1{

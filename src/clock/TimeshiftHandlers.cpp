@@ -42,9 +42,11 @@ bool totalStaysWithinBounds(std::int64_t shift) {
     return quarnel::withinShiftBounds(unit.RunningShift - shift);
 }
 
+const std::string kTotalBeyondBounds = "The running total of the shifts cannot go beyond " +
+                                       kDaysText + "; press RESET or ACCEPT first";
+
 [[noreturn]] void refuseTotalBeyondBounds() {
-    throw std::runtime_error("The running total of the shifts cannot go beyond " + kDaysText +
-                             "; press RESET or ACCEPT first");
+    throw std::runtime_error(kTotalBeyondBounds);
 }
 
 // Steps the shift, unless that takes it beyond its bounds.
@@ -81,6 +83,8 @@ void TTabbedForm::Timer1Timer() {
             if (!beyondBounds && !refusal) {
                 DecodesClockMoved(shift);
                 unit.RunningShift -= shift;
+                Journal.recordClockChange(quarnel::ClockChange::Set, shift, -unit.RunningShift,
+                                          unit.AlignSource);
                 if (cbResetAfterEachSet->isChecked()) {
                     unit.AlignShift = 0;
                     showAlignShift();
@@ -95,9 +99,11 @@ void TTabbedForm::Timer1Timer() {
         }
 
         if (beyondBounds) {
+            Journal.recordRefusal(quarnel::ClockChange::Set, shift, kTotalBeyondBounds);
             refuseTotalBeyondBounds();
         }
         if (refusal) {
+            Journal.recordRefusal(quarnel::ClockChange::Set, shift, *refusal);
             reportRefusedSet(*refusal);
         }
     });
@@ -130,6 +136,7 @@ void TTabbedForm::catchUpClockDisplays() {
 void TTabbedForm::btnPlusClick() {
     reportingErrors([&] {
         stepAlignShift(ShiftStep);
+        unit.AlignSource = QStringLiteral("buttons");
         showAlignShift();
     });
 }
@@ -137,6 +144,7 @@ void TTabbedForm::btnPlusClick() {
 void TTabbedForm::btnMinusClick() {
     reportingErrors([&] {
         stepAlignShift(-ShiftStep);
+        unit.AlignSource = QStringLiteral("buttons");
         showAlignShift();
     });
 }
@@ -148,12 +156,16 @@ void TTabbedForm::edAlignMouseWheel(int delta) {
         } else if (delta < 0) {
             stepAlignShift(-ShiftStep / 2);
         }
+        if (delta != 0) {
+            unit.AlignSource = QStringLiteral("wheel");
+        }
         showAlignShift();
     });
 }
 
 void TTabbedForm::btnResetAlignClick() {
     unit.AlignShift = 0;
+    unit.AlignSource.clear();
     showAlignShift();
 }
 
@@ -161,6 +173,7 @@ void TTabbedForm::btnResetAlignClick() {
 void TTabbedForm::btnSetClick() {
     reportingErrors([&] {
         if (!totalStaysWithinBounds(unit.AlignShift)) {
+            Journal.recordRefusal(quarnel::ClockChange::Set, unit.AlignShift, kTotalBeyondBounds);
             refuseTotalBeyondBounds();
         }
         unit.SetPending = true;
@@ -183,9 +196,12 @@ void TTabbedForm::btnSetOriginClick() {
 
 void TTabbedForm::RevertRunningShift() {
     if (const quarnel::Refusal refusal = quarnel::platform().shiftLocalTime(unit.RunningShift)) {
+        Journal.recordRefusal(quarnel::ClockChange::Reset, unit.RunningShift, *refusal);
         reportRefusedSet(*refusal);
     }
     DecodesClockMoved(unit.RunningShift);
+    Journal.recordClockChange(quarnel::ClockChange::Reset, unit.RunningShift, 0,
+                              QStringLiteral("RESET button"));
     unit.RunningShift = 0;
 }
 
@@ -195,8 +211,11 @@ void TTabbedForm::RevertRunningShift() {
 void TTabbedForm::btnAcceptTimeShiftClick() {
     reportingErrors([&] {
         if (const quarnel::Refusal refusal = quarnel::platform().shiftLocalTime(0)) {
+            Journal.recordRefusal(quarnel::ClockChange::Accept, 0, *refusal);
             reportRefusedSet(*refusal);
         }
+        Journal.recordClockChange(quarnel::ClockChange::Accept, 0, 0,
+                                  QStringLiteral("ACCEPT button"));
         unit.RunningShift = 0;
     });
 }

@@ -61,6 +61,7 @@ void TTabbedForm::StartTimeKeepers() {
 
 void TTabbedForm::ControlService(TKeeperAction action, bool verbose, const QString& serviceName) {
     quarnel::platform().controlService(action, verbose, serviceName.toStdString());
+    Journal.recordKeeper(QStringLiteral("service ") + serviceName, action, std::nullopt);
 }
 
 // Stopping ends every running copy of the program; starting launches the path
@@ -68,15 +69,20 @@ void TTabbedForm::ControlService(TKeeperAction action, bool verbose, const QStri
 // thrown for the handler to show.
 void TTabbedForm::ControlProgram(TKeeperAction action, const QString& filePath,
                                  const QString& parameters) {
+    const QString what = QStringLiteral("program ") + filePath;
     if (action == TKeeperAction::Stop) {
         const QString fileName = QString::fromStdString(quarnel::fileNamePart(
             filePath.toStdString(), quarnel::platform().conventions().programPathSeparators));
         for (const quarnel::ProcessId id : FindProcessByFileName(fileName)) {
             KillProcessById(id);
         }
+        Journal.recordKeeper(what, action, std::nullopt);
     } else if (const quarnel::Refusal refusal = quarnel::platform().launchProgram(
                    filePath.toStdString(), parameters.toStdString())) {
+        Journal.recordKeeper(what, action, refusal);
         throw std::runtime_error(*refusal);
+    } else {
+        Journal.recordKeeper(what, action, std::nullopt);
     }
 }
 

@@ -16,12 +16,16 @@ class RecordingPlatform : public Platform {
   public:
     // --- what the double answers ---
     TimeCount now = toTimeCount({2021, 3, 5, 5, 9, 7, 3, 42});
+    // The local time's lead over UTC: the universal time is `now` minus it.
+    std::int64_t localMinusUniversal = 0;
     Refusal refuseSetWith;  // a set fails with this reason when present
     std::map<std::string, std::vector<ProcessId>> processes;  // file name -> ids
     std::map<std::string, FileVersion> versions;              // path -> version
     std::map<std::string, std::string> files;                 // path -> contents
     std::set<std::string> unreadableFiles;                    // exist, cannot be read
     Refusal refuseReplaceWith;
+    Refusal refuseAppendWith;  // an append adds nothing and says this
+    Refusal refuseRenameWith;
     Refusal refuseLaunchWith;  // a launch starts nothing and says this
     std::string workingDirectory = "/home/op";
     // Where the program's files are, when not in the current directory (as an
@@ -38,6 +42,7 @@ class RecordingPlatform : public Platform {
     std::vector<std::int64_t> appliedShifts;  // successful sets only
 
     TimeCount readLocalTime() override { return now; }
+    TimeCount readUniversalTime() override { return now - localMinusUniversal; }
 
     Refusal shiftLocalTime(std::int64_t shift) override {
         calls.push_back("shiftLocalTime " + std::to_string(shift));
@@ -120,6 +125,37 @@ class RecordingPlatform : public Platform {
             return refuseReplaceWith;
         }
         files[path] = contents;
+        return std::nullopt;
+    }
+
+    // The journal's file operations are seen in `files`, not in `calls`, so
+    // that the call log stays the story of the clock and the time keepers.
+    Refusal appendToFile(const std::string& path, const std::string& text) override {
+        if (refuseAppendWith) {
+            return refuseAppendWith;
+        }
+        files[path] += text;
+        return std::nullopt;
+    }
+
+    std::optional<std::uint64_t> fileSize(const std::string& path) override {
+        const auto found = files.find(path);
+        if (found == files.end()) {
+            return std::nullopt;
+        }
+        return found->second.size();
+    }
+
+    Refusal renameReplacing(const std::string& from, const std::string& to) override {
+        if (refuseRenameWith) {
+            return refuseRenameWith;
+        }
+        const auto found = files.find(from);
+        if (found == files.end()) {
+            return "No such file or directory";
+        }
+        files[to] = std::move(found->second);
+        files.erase(from);
         return std::nullopt;
     }
 };

@@ -70,6 +70,10 @@ TimeCount SystemPlatform::readLocalTime() {
     return static_cast<TimeCount>(countOf(count));
 }
 
+TimeCount SystemPlatform::readUniversalTime() {
+    return static_cast<TimeCount>(preciseSystemTime());
+}
+
 Refusal SystemPlatform::shiftLocalTime(std::int64_t shift) {
     return shiftSystemTimeAtMillisecond(
         shift, [](const SYSTEMTIME& utc) { return SetSystemTime(&utc) != FALSE; });
