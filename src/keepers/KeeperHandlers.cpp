@@ -59,6 +59,8 @@ void TTabbedForm::StartTimeKeepers() {
     controlTimeKeepers(*this, TKeeperAction::Start);
 }
 
+// The service command's outcome is not reported: the journal's "done" says
+// that it was given.
 void TTabbedForm::ControlService(TKeeperAction action, bool verbose, const QString& serviceName) {
     quarnel::platform().controlService(action, verbose, serviceName.toStdString());
     Journal.recordKeeper(QStringLiteral("service ") + serviceName, action, std::nullopt);
@@ -77,12 +79,13 @@ void TTabbedForm::ControlProgram(TKeeperAction action, const QString& filePath,
             KillProcessById(id);
         }
         Journal.recordKeeper(what, action, std::nullopt);
-    } else if (const quarnel::Refusal refusal = quarnel::platform().launchProgram(
-                   filePath.toStdString(), parameters.toStdString())) {
-        Journal.recordKeeper(what, action, refusal);
-        throw std::runtime_error(*refusal);
     } else {
-        Journal.recordKeeper(what, action, std::nullopt);
+        const quarnel::Refusal refusal =
+            quarnel::platform().launchProgram(filePath.toStdString(), parameters.toStdString());
+        Journal.recordKeeper(what, action, refusal);
+        if (refusal) {
+            throw std::runtime_error(*refusal);
+        }
     }
 }
 
