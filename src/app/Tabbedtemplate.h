@@ -7,6 +7,7 @@
 
 #include "app/UnitState.h"
 #include "decodes/DecodeListener.h"
+#include "journal/ClockJournal.h"
 #include "keepers/KeeperAction.h"
 #include "platform/Platform.h"
 #include "ui_Tabbedtemplate.h"
@@ -28,6 +29,7 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
 
     IntervalTimer Timer1{500};
     DecodeListener Decodes;
+    ClockJournal Journal;
     // The filter and what it shows are the platform's (the window is built
     // after the platform is set).
     OpenFileDialog OpenDialog1{
@@ -128,8 +130,9 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     bool someKeeperWillCorrectTheClock() const;
 
     // Clock engine (clock/): moves the clock by `shift` and books it when the
-    // system says it moved; `button` is the one that tries again.
-    void moveClock(std::int64_t shift, const std::string& button, std::function<void()> afterMove);
+    // system says it moved; `source` is what proposed it, for the journal.
+    void moveClock(std::int64_t shift, quarnel::ClockChange kind, const QString& source,
+                   std::function<void()> afterMove);
 
     // Time keepers (keepers/)
     void controlTimeKeepers(quarnel::TKeeperAction action, const KeepersDone& done);

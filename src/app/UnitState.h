@@ -10,6 +10,7 @@
 struct UnitState {
     // Shifts are counted in 100-ns units, so stepping and summing are exact.
     std::int64_t AlignShift = 0;    // the shift the next set applies
+    QString AlignSource;            // how it was chosen, for the journal: "buttons", "wheel", ...
     std::int64_t RunningShift = 0;  // undoes every set since start, RESET or ACCEPT
     bool SetPending = false;        // a set waits for the next tick
     // A set or RESET waits for the system's answer (the desktop may be

@@ -51,9 +51,11 @@ bool totalStaysWithinBounds(std::int64_t shift) {
     return quarnel::withinShiftBounds(unit.RunningShift - shift);
 }
 
+const std::string kTotalBeyondBounds = "The running total of the shifts cannot go beyond " +
+                                       kDaysText + "; press RESET or ACCEPT first";
+
 [[noreturn]] void refuseTotalBeyondBounds() {
-    throw std::runtime_error("The running total of the shifts cannot go beyond " + kDaysText +
-                             "; press RESET or ACCEPT first");
+    throw std::runtime_error(kTotalBeyondBounds);
 }
 
 // Steps the shift, unless that takes it beyond its bounds.
@@ -89,10 +91,11 @@ void TTabbedForm::Timer1Timer() {
             unit.SetPending = false;
             // The shift may have changed since the set was asked for.
             if (!totalStaysWithinBounds(shift)) {
+                Journal.recordRefusal(quarnel::ClockChange::Set, shift, kTotalBeyondBounds);
                 refuseTotalBeyondBounds();
             }
             if (shift != 0) {
-                moveClock(shift, "SET", [this] {
+                moveClock(shift, quarnel::ClockChange::Set, unit.AlignSource, [this] {
                     if (cbResetAfterEachSet->isChecked()) {
                         unit.AlignShift = 0;
                         showAlignShift();
@@ -107,11 +110,11 @@ void TTabbedForm::Timer1Timer() {
 // the clock, so a later RESET cannot push a correct clock away. The answer
 // may come much later (the desktop asks the user for the right); the clock
 // goes on ticking meanwhile.
-void TTabbedForm::moveClock(std::int64_t shift, const std::string& button,
+void TTabbedForm::moveClock(std::int64_t shift, quarnel::ClockChange kind, const QString& source,
                             std::function<void()> afterMove) {
     unit.ClockChangeWaiting = true;
     const QPointer<TTabbedForm> form(this);
-    quarnel::platform().shiftLocalTime(shift, [form, shift, button, afterMove](
+    quarnel::platform().shiftLocalTime(shift, [form, shift, kind, source, afterMove](
                                                   const quarnel::Refusal& refusal) {
         if (form.isNull()) {
             return;
@@ -119,10 +122,12 @@ void TTabbedForm::moveClock(std::int64_t shift, const std::string& button,
         unit.ClockChangeWaiting = false;
         reportingErrors([&] {
             if (refusal) {
-                reportRefusedSet(*refusal, button);
+                form->Journal.recordRefusal(kind, shift, *refusal);
+                reportRefusedSet(*refusal, kind == quarnel::ClockChange::Set ? "SET" : "RESET");
             }
             form->DecodesClockMoved(shift);
             unit.RunningShift -= shift;
+            form->Journal.recordClockChange(kind, shift, -unit.RunningShift, source);
             unit.LastReading.runningShift = unit.RunningShift;
             unit.LastReadingShown = false;
             afterMove();
@@ -161,6 +166,7 @@ void TTabbedForm::catchUpClockDisplays() {
 void TTabbedForm::btnPlusClick() {
     reportingErrors([&] {
         stepAlignShift(ShiftStep);
+        unit.AlignSource = QStringLiteral("buttons");
         showAlignShift();
     });
 }
@@ -168,6 +174,7 @@ void TTabbedForm::btnPlusClick() {
 void TTabbedForm::btnMinusClick() {
     reportingErrors([&] {
         stepAlignShift(-ShiftStep);
+        unit.AlignSource = QStringLiteral("buttons");
         showAlignShift();
     });
 }
@@ -179,12 +186,16 @@ void TTabbedForm::edAlignMouseWheel(int delta) {
         } else if (delta < 0) {
             stepAlignShift(-ShiftStep / 2);
         }
+        if (delta != 0) {
+            unit.AlignSource = QStringLiteral("wheel");
+        }
         showAlignShift();
     });
 }
 
 void TTabbedForm::btnResetAlignClick() {
     unit.AlignShift = 0;
+    unit.AlignSource.clear();
     showAlignShift();
 }
 
@@ -192,6 +203,7 @@ void TTabbedForm::btnResetAlignClick() {
 void TTabbedForm::btnSetClick() {
     reportingErrors([&] {
         if (!totalStaysWithinBounds(unit.AlignShift)) {
+            Journal.recordRefusal(quarnel::ClockChange::Set, unit.AlignShift, kTotalBeyondBounds);
             refuseTotalBeyondBounds();
         }
         unit.SetPending = true;
@@ -225,7 +237,8 @@ void TTabbedForm::RevertRunningShift() {
         return;
     }
     refuseWhileClockChangeWaits();
-    moveClock(unit.RunningShift, "RESET", [] {});
+    moveClock(unit.RunningShift, quarnel::ClockChange::Reset, QStringLiteral("RESET button"),
+              [] {});
 }
 
 // Keeps every shift applied so far: only the total that RESET would undo is
@@ -234,6 +247,8 @@ void TTabbedForm::btnAcceptTimeShiftClick() {
     reportingErrors([&] {
         refuseWhileClockChangeWaits();
         unit.RunningShift = 0;
+        Journal.recordClockChange(quarnel::ClockChange::Accept, 0, 0,
+                                  QStringLiteral("ACCEPT button"));
         unit.LastReading.runningShift = 0;
         if (clockDisplaysSeen()) {
             showClockReading();

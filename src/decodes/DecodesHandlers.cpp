@@ -74,6 +74,7 @@ void TTabbedForm::btnUseDecodesClick() {
         return;
     }
     unit.AlignShift = estimate->suggestedShift;
+    unit.AlignSource = QStringLiteral("Use: decodes");
     showAlignShift();
 }
 

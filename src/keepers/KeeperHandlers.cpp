@@ -135,6 +135,8 @@ void TTabbedForm::controlAutomaticSync(TKeeperAction action, const Next& next) {
         if (form.isNull()) {
             return;
         }
+        form->Journal.recordKeeper(QStringLiteral("network time synchronization"), action,
+                                   refusal);
         if (!refusal) {
             unit.HoldingAutomaticSync = action == TKeeperAction::Stop;
             form->showHolding();
@@ -164,10 +166,19 @@ void TTabbedForm::showHolding() {
                                                   : QString());
 }
 
+// The journal records the outcome when it comes.
 void TTabbedForm::ControlService(TKeeperAction action, bool verbose, const QString& serviceName,
                                  quarnel::Completion done) {
-    quarnel::platform().controlService(action, verbose, serviceName.toStdString(),
-                                       std::move(done));
+    const QPointer<TTabbedForm> form(this);
+    quarnel::platform().controlService(
+        action, verbose, serviceName.toStdString(),
+        [form, action, serviceName, done](const quarnel::Refusal& refusal) {
+            if (!form.isNull()) {
+                form->Journal.recordKeeper(QStringLiteral("service ") + serviceName, action,
+                                           refusal);
+            }
+            done(refusal);
+        });
 }
 
 // Stopping ends every running copy of the program; starting launches the path
@@ -175,15 +186,21 @@ void TTabbedForm::ControlService(TKeeperAction action, bool verbose, const QStri
 // thrown for the caller to show.
 void TTabbedForm::ControlProgram(TKeeperAction action, const QString& filePath,
                                  const QString& parameters) {
+    const QString what = QStringLiteral("program ") + filePath;
     if (action == TKeeperAction::Stop) {
         const QString fileName = QString::fromStdString(quarnel::fileNamePart(
             filePath.toStdString(), quarnel::platform().conventions().programPathSeparators));
         for (const quarnel::ProcessId id : FindProcessByFileName(fileName)) {
             KillProcessById(id);
         }
-    } else if (const quarnel::Refusal refusal = quarnel::platform().launchProgram(
-                   filePath.toStdString(), parameters.toStdString())) {
-        throw std::runtime_error(*refusal);
+        Journal.recordKeeper(what, action, std::nullopt);
+    } else {
+        const quarnel::Refusal refusal =
+            quarnel::platform().launchProgram(filePath.toStdString(), parameters.toStdString());
+        Journal.recordKeeper(what, action, refusal);
+        if (refusal) {
+            throw std::runtime_error(*refusal);
+        }
     }
 }
 

@@ -48,6 +48,8 @@ class Platform {
 
     // The local time now, at the finest resolution the system offers.
     virtual TimeCount readLocalTime() = 0;
+    // The universal time (UTC) now, on the same scale as the local time.
+    virtual TimeCount readUniversalTime() = 0;
     // Steps the local clock by `shift` (100-ns units, may be negative):
     // afterwards it reads what it would have read, plus the shift.
     virtual void shiftLocalTime(std::int64_t shift, Completion done) = 0;
@@ -105,6 +107,16 @@ class Platform {
     // Where a port keeps the settings in the user's configuration folder, it
     // makes the missing folders of a path there.
     virtual Refusal replaceFile(const std::string& path, const std::string& contents) = 0;
+    // Adds `text` at the end of a regular file, which is made when missing
+    // (with the missing folders of a path in the user's configuration
+    // folder, as replaceFile makes them).
+    virtual Refusal appendToFile(const std::string& path, const std::string& text) = 0;
+    // The size in bytes of the regular file at `path`; nothing when there is
+    // none to measure.
+    virtual std::optional<std::uint64_t> fileSize(const std::string& path) = 0;
+    // Gives the file at `from` the name `to`, in place of any file of that
+    // name.
+    virtual Refusal renameReplacing(const std::string& from, const std::string& to) = 0;
 
   protected:
     // The file of this name in the current directory.

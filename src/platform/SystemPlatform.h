@@ -36,6 +36,7 @@ class SystemPlatform final : public Platform {
     SystemPlatform& operator=(const SystemPlatform&) = delete;
 
     TimeCount readLocalTime() override;
+    TimeCount readUniversalTime() override;
     void shiftLocalTime(std::int64_t shift, Completion done) override;
 
     void controlService(TKeeperAction action, bool verbose, const std::string& serviceName,
@@ -56,6 +57,9 @@ class SystemPlatform final : public Platform {
     std::optional<std::string> readFile(const std::string& path) override;
     bool fileIsMissing(const std::string& path) override;
     Refusal replaceFile(const std::string& path, const std::string& contents) override;
+    Refusal appendToFile(const std::string& path, const std::string& text) override;
+    std::optional<std::uint64_t> fileSize(const std::string& path) override;
+    Refusal renameReplacing(const std::string& from, const std::string& to) override;
 
   private:
     // What a port keeps between calls; each port defines its own.

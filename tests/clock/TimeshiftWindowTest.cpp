@@ -48,6 +48,14 @@ class TimeshiftTest : public WindowTest {
     }
 
     static inline const QString kDesignTime = u"10.01.2020 13:52:45,123"_s;
+
+    // The journal beside the settings file, in the double's current directory.
+    std::string journal() { return os.files[fileInDirectory(os.workingDirectory, "Quarnel.log")]; }
+
+    void setNow() {
+        click(form->btnSet);
+        form->Timer1Timer();
+    }
 };
 
 TEST_F(TimeshiftTest, StepButtonsAndWheelShowTheShiftAtOnce) {
@@ -480,6 +488,78 @@ TEST_F(TimeshiftTest, ClosingWithAKeeperThatCorrectsTheClockAsksNothing) {
     form->Timer1Timer();
     EXPECT_TRUE(form->close());
     EXPECT_THAT(undoQuestions, IsEmpty());
+}
+
+// The time is read after the move, in UTC: an hour behind the local time here.
+TEST_F(TimeshiftTest, EverySetResetAndAcceptLeavesALineInTheJournal) {
+    os.localMinusUniversal = 3600 * kUnitsPerSecond;
+    for (int i = 0; i < 3; ++i) {
+        click(form->btnPlus);
+    }
+    setNow();
+    turnWheel(form->edAlign, -120);
+    setNow();
+    click(form->btnSetOrigin);
+    setNow();
+    click(form->btnAcceptTimeShift);
+    click(form->btnResetAlign);
+    setNow();
+
+    EXPECT_EQ(journal(),
+              "2021-12-31 23:00:00.250 UTC  SET     +0.3 s  total +0.3 s  from buttons\n"
+              "2021-12-31 23:00:00.500 UTC  SET     +0.25 s  total +0.55 s  from wheel\n"
+              "2021-12-31 22:59:59.950 UTC  RESET   -0.55 s  total +0.0 s  from RESET button\n"
+              "2021-12-31 23:00:00.200 UTC  SET     +0.25 s  total +0.25 s  from wheel\n"
+              "2021-12-31 23:00:00.200 UTC  ACCEPT  +0.0 s  total +0.0 s  from ACCEPT button\n")
+        << "a set of nothing moves nothing and leaves no line";
+    EXPECT_THAT(errorBoxes, IsEmpty());
+}
+
+TEST_F(TimeshiftTest, EveryRefusedChangeLeavesItsReasonInTheJournal) {
+    os.refuseSetWith = "Operation not permitted";
+    click(form->btnMinus);
+    setNow();
+    unit.RunningShift = -3'000'000;
+    click(form->btnSetOrigin);
+    click(form->btnAcceptTimeShift);
+
+    os.refuseSetWith.reset();
+    unit.RunningShift = -kLargestShift + ShiftStep;
+    unit.AlignShift = 2 * ShiftStep;
+    click(form->btnSet);  // refused at once
+    unit.AlignShift = ShiftStep;
+    click(form->btnSet);
+    unit.AlignShift = 2 * ShiftStep;
+    form->Timer1Timer();  // refused when its time comes
+
+    const std::string beyond =
+        "refused: The running total of the shifts cannot go beyond 100 days either way; press "
+        "RESET or ACCEPT first\n";
+    EXPECT_EQ(journal(),
+              "2021-12-31 23:59:59.950 UTC  SET     -0.1 s  refused: Operation not permitted\n"
+              "2021-12-31 23:59:59.950 UTC  RESET   -0.3 s  refused: Operation not permitted\n"
+              "2021-12-31 23:59:59.950 UTC  ACCEPT  +0.0 s  total +0.0 s  from ACCEPT button\n"
+              "2021-12-31 23:59:59.950 UTC  SET     +0.2 s  " +
+                  beyond + "2021-12-31 23:59:59.950 UTC  SET     +0.2 s  " + beyond);
+    EXPECT_EQ(errorBoxes.size(), 4);
+}
+
+// The journal only follows the clock: the clock moves and the total is
+// booked whether or not the line can be written, and the user hears of the
+// journal once.
+TEST_F(TimeshiftTest, AJournalThatCannotBeWrittenIsToldOnceAndTheClockStillMoves) {
+    os.refuseAppendWith = "No space left on device";
+    click(form->btnPlus);
+    setNow();
+    setNow();
+    click(form->btnSetOrigin);
+    EXPECT_THAT(os.appliedShifts, ElementsAre(ShiftStep, ShiftStep, -2 * ShiftStep));
+    EXPECT_EQ(unit.RunningShift, 0);
+    EXPECT_EQ(errorBoxes,
+              QStringList({u"The journal /home/op"_s +
+                           QString::fromUtf8(kBuiltForConventions.pathSeparator) +
+                           u"Quarnel.log could not be written: No space left on device."_s}));
+    EXPECT_EQ(journal(), "");
 }
 
 }  // namespace

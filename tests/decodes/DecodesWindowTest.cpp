@@ -117,6 +117,8 @@ TEST_F(DecodesWindowTest, ASetStartsTheEstimateAnew) {
     QTest::mouseClick(window.btnSet, Qt::LeftButton);
     window.Timer1Timer();
     EXPECT_THAT(os.appliedShifts, ::testing::ElementsAre(-4'000'000));
+    EXPECT_THAT(os.files[fileInDirectory(os.workingDirectory, "Quarnel.log")],
+                ::testing::EndsWith("SET     -0.4 s  total -0.4 s  from Use: decodes\n"));
     EXPECT_EQ(window.lblDecodes->text(), u"Decodes: none yet"_s);
     EXPECT_FALSE(window.btnUseDecodes->isEnabled());
 }

@@ -6,7 +6,7 @@ The program runs with LANG=C.UTF-8, so shifts are shown with a decimal point.
 
 import unittest
 
-from quarnel_e2e import NS_PER_MS, NS_PER_US, QuarnelTestCase
+from quarnel_e2e import NS_PER_MS, NS_PER_US, QuarnelTestCase, wait_until
 
 # A shift moves the clock by what was asked, to within the time between the
 # program's reading of the clock and its set.
@@ -46,6 +46,19 @@ class TimeshiftTest(QuarnelTestCase):
         q.click("btnSetOrigin")  # nothing left to undo after ACCEPT
         self.assertClockMoved(0, CLOSE)
         self.assertShows("edAlign", "0.3")
+
+        # The journal beside the settings (in ~/.config/quarnel/, made for it),
+        # a line per change after the time in UTC.
+        def entries():
+            journal = self.scratch.read(".config/quarnel/Quarnel.log") or ""
+            return [line.split("  ", 1)[1] for line in journal.splitlines()]
+        self.assertEqual(wait_until(lambda: len(entries()) == 5 and entries(), 3) or entries(), [
+            "SET     +0.3 s  total +0.3 s  from buttons",
+            "RESET   -0.3 s  total +0.0 s  from RESET button",
+            "SET     +0.3 s  total +0.3 s  from buttons",
+            "ACCEPT  +0.0 s  total +0.0 s  from ACCEPT button",
+            "RESET   +0.0 s  total +0.0 s  from RESET button",
+        ])
 
     def test_wheel_steps_by_half_the_buttons_step(self):
         q = self.quarnel

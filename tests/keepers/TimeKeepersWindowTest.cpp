@@ -124,6 +124,27 @@ TEST_F(TimeKeepersWindowTest, BothTextsEmptyOnlyChangesLabelAndButtons) {
     EXPECT_EQ(window.lbPauseActive->text(), u"Paused"_s);
 }
 
+TEST_F(TimeKeepersWindowTest, EveryStopAndStartLeavesALineInTheJournal) {
+    os.processes["MyClock"] = {311};
+    TTabbedForm& window = buildConfigured();
+    window.swPauseActive->click();
+    window.swPauseActive->click();
+    os.refuseLaunchWith = "a quote is left open";
+    window.swPauseActive->click();
+    window.swPauseActive->click();
+
+    const std::string at = "2021-03-05 09:07:03.042 UTC  ";
+    EXPECT_EQ(os.files[fileInDirectory(os.workingDirectory, "Quarnel.log")],
+              at + "STOP    service time keeper: done\n" +  //
+                  at + "STOP    program /opt/keepers/MyClock: done\n" + at +
+                  "START   service time keeper: done\n" + at +
+                  "START   program /opt/keepers/MyClock: done\n" + at +
+                  "STOP    service time keeper: done\n" + at +
+                  "STOP    program /opt/keepers/MyClock: done\n" + at +
+                  "START   service time keeper: done\n" + at +
+                  "START   program /opt/keepers/MyClock: failed: a quote is left open\n");
+}
+
 TEST_F(TimeKeepersWindowTest, TheVerboseSwitchLaunchesNothingAndRulesTheNextCommand) {
     TTabbedForm& window = buildConfigured();
     window.edProgFilePath->clear();

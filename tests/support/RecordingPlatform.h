@@ -17,6 +17,8 @@ class RecordingPlatform : public Platform {
   public:
     // --- what the double answers ---
     TimeCount now = toTimeCount({2021, 3, 5, 5, 9, 7, 3, 42});
+    // The local time's lead over UTC: the universal time is `now` minus it.
+    std::int64_t localMinusUniversal = 0;
     Refusal refuseSetWith;      // a set fails with this reason when present
     Refusal refuseServiceWith;  // so does a stop or start of the service
     // What the system's own synchronization reads: nothing where there is no
@@ -32,6 +34,8 @@ class RecordingPlatform : public Platform {
     std::map<std::string, std::string> files;                 // path -> contents
     std::set<std::string> unreadableFiles;                    // exist, cannot be read
     Refusal refuseReplaceWith;
+    Refusal refuseAppendWith;  // an append adds nothing and says this
+    Refusal refuseRenameWith;
     Refusal refuseLaunchWith;  // a launch starts nothing and says this
     std::string workingDirectory = "/home/op";
     // Where the program's files are, when not in the current directory (as an
@@ -48,6 +52,7 @@ class RecordingPlatform : public Platform {
     std::vector<std::int64_t> appliedShifts;  // successful sets only
 
     TimeCount readLocalTime() override { return now; }
+    TimeCount readUniversalTime() override { return now - localMinusUniversal; }
 
     void answerHeld() {
         std::vector<std::function<void()>> answers;
@@ -158,6 +163,37 @@ class RecordingPlatform : public Platform {
             return refuseReplaceWith;
         }
         files[path] = contents;
+        return std::nullopt;
+    }
+
+    // The journal's file operations are seen in `files`, not in `calls`, so
+    // that the call log stays the story of the clock and the time keepers.
+    Refusal appendToFile(const std::string& path, const std::string& text) override {
+        if (refuseAppendWith) {
+            return refuseAppendWith;
+        }
+        files[path] += text;
+        return std::nullopt;
+    }
+
+    std::optional<std::uint64_t> fileSize(const std::string& path) override {
+        const auto found = files.find(path);
+        if (found == files.end()) {
+            return std::nullopt;
+        }
+        return found->second.size();
+    }
+
+    Refusal renameReplacing(const std::string& from, const std::string& to) override {
+        if (refuseRenameWith) {
+            return refuseRenameWith;
+        }
+        const auto found = files.find(from);
+        if (found == files.end()) {
+            return "No such file or directory";
+        }
+        files[to] = std::move(found->second);
+        files.erase(from);
         return std::nullopt;
     }
 

@@ -34,6 +34,13 @@ TimeCount SystemPlatform::readLocalTime() {
     return localSeconds * kUnitsPerSecond + now.tv_nsec / kNanosecondsPerUnit;
 }
 
+TimeCount SystemPlatform::readUniversalTime() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t seconds = static_cast<std::int64_t>(now.tv_sec) + kSecondsFrom1601To1970;
+    return seconds * kUnitsPerSecond + now.tv_nsec / kNanosecondsPerUnit;
+}
+
 // A shift moves local time and the absolute instant alike, so the clock is
 // stepped by the shift itself: the kernel adds it to the clock at the moment
 // of the call. Reading the clock and setting an absolute time instead would

@@ -170,4 +170,43 @@ Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& 
     return syncDirectory(directoryOf(*replaced));
 }
 
+// A name that holds no regular file (a FIFO, a device) takes nothing, and
+// opening never blocks.
+Refusal SystemPlatform::appendToFile(const std::string& path, const std::string& text) {
+    if (isInConfigurationFolder(path)) {
+        makeMissingFolders(path);
+    }
+    UniqueFd file(::open(path.c_str(),
+                         O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666));
+    if (!file.valid()) {
+        return systemReason();
+    }
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0) {
+        return systemReason();
+    }
+    if (!S_ISREG(status.st_mode)) {
+        return "not a regular file";
+    }
+    if (!writeAll(file.get(), text)) {
+        return systemReason();
+    }
+    return file.close() ? Refusal() : Refusal(systemReason());
+}
+
+std::optional<std::uint64_t> SystemPlatform::fileSize(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+Refusal SystemPlatform::renameReplacing(const std::string& from, const std::string& to) {
+    if (std::rename(from.c_str(), to.c_str()) != 0) {
+        return systemReason();
+    }
+    return std::nullopt;
+}
+
 }  // namespace quarnel

@@ -70,6 +70,10 @@ TimeCount SystemPlatform::readLocalTime() {
     return static_cast<TimeCount>(countOf(count));
 }
 
+TimeCount SystemPlatform::readUniversalTime() {
+    return static_cast<TimeCount>(preciseSystemTime());
+}
+
 // Windows answers at once.
 void SystemPlatform::shiftLocalTime(std::int64_t shift, Completion done) {
     done(shiftSystemTimeAtMillisecond(

@@ -17,22 +17,29 @@ std::wstring directoryOf(const std::wstring& path) {
     return separator == std::wstring::npos ? std::wstring(L".") : path.substr(0, separator + 1);
 }
 
+Refusal writeAll(HANDLE file, const std::string& contents) {
+    const char* data = contents.data();
+    std::size_t left = contents.size();
+    while (left > 0) {
+        const DWORD chunk = left > MAXDWORD ? MAXDWORD : static_cast<DWORD>(left);
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr)) {
+            return lastSystemReason();
+        }
+        data += written;
+        left -= written;
+    }
+    return std::nullopt;
+}
+
 Refusal writeThrough(const wchar_t* path, const std::string& contents) {
     const UniqueHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         return lastSystemReason();
     }
-    const char* data = contents.data();
-    std::size_t left = contents.size();
-    while (left > 0) {
-        const DWORD chunk = left > MAXDWORD ? MAXDWORD : static_cast<DWORD>(left);
-        DWORD written = 0;
-        if (!WriteFile(file.get(), data, chunk, &written, nullptr)) {
-            return lastSystemReason();
-        }
-        data += written;
-        left -= written;
+    if (Refusal refusal = writeAll(file.get(), contents)) {
+        return refusal;
     }
     if (!FlushFileBuffers(file.get())) {
         return lastSystemReason();
@@ -108,6 +115,36 @@ Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& 
         DeleteFileW(temporary.data());
     }
     return refusal;
+}
+
+// Opened for appending only, every write goes to the end; others may read
+// the journal meanwhile, or move it.
+Refusal SystemPlatform::appendToFile(const std::string& path, const std::string& text) {
+    const UniqueHandle file(CreateFileW(toUtf16(path).c_str(), FILE_APPEND_DATA,
+                                        FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return lastSystemReason();
+    }
+    return writeAll(file.get(), text);
+}
+
+std::optional<std::uint64_t> SystemPlatform::fileSize(const std::string& path) {
+    const UniqueHandle file(CreateFileW(toUtf16(path).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.valid() || !GetFileSizeEx(file.get(), &size)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+Refusal SystemPlatform::renameReplacing(const std::string& from, const std::string& to) {
+    if (!MoveFileExW(toUtf16(from).c_str(), toUtf16(to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        return lastSystemReason();
+    }
+    return std::nullopt;
 }
 
 }  // namespace quarnel

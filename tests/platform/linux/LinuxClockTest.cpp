@@ -26,6 +26,16 @@ TEST(LinuxClockTest, ReadsTheLocalTimeOfTheSystemClock) {
     EXPECT_EQ(read.dayOfWeek, local.tm_wday);
 }
 
+TEST(LinuxClockTest, ReadsTheUniversalTimeOfTheSystemClock) {
+    constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+    SystemPlatform system;
+    const std::time_t before = std::time(nullptr);
+    const std::int64_t read = system.readUniversalTime() / kUnitsPerSecond - kSecondsFrom1601To1970;
+    const std::time_t after = std::time(nullptr);
+    EXPECT_GE(read, before);
+    EXPECT_LE(read, after);
+}
+
 TEST(LinuxClockTest, ReadsBelowTheMillisecond) {
     SystemPlatform system;
     bool sawSubMillisecond = false;

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 
 #include "platform/SystemPlatform.h"
 #include "platform/linux/ScratchSupport.h"
+#include "platform/linux/UniqueFd.h"
 
 namespace quarnel {
 namespace {
@@ -197,6 +199,67 @@ TEST_F(LinuxFilesTest, OnlyNothingAtAllIsMissing) {
     }
 }
 
+TEST_F(LinuxFilesTest, AnAppendAddsAtTheEndAndMakesAMissingFileAsTheUmaskSays) {
+    const std::string path = directory / "Quarnel.log";
+    const mode_t previous = ::umask(027);
+    ASSERT_EQ(system.appendToFile(path, "first\n"), std::nullopt);
+    ::umask(previous);
+    ASSERT_EQ(system.appendToFile(path, std::string("se\0cond\n", 8)), std::nullopt);
+
+    EXPECT_EQ(system.readFile(path), std::string("first\nse\0cond\n", 14));
+    EXPECT_EQ(system.fileSize(path), 14U);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+}
+
+// Nothing but a regular file takes a line, and nothing holds the window up:
+// not a FIFO without a reader, nor one with a reader that never reads.
+TEST_F(LinuxFilesTest, AnAppendToWhatIsNoRegularFileIsRefused) {
+    const fs::path fifo = directory / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(system.appendToFile(fifo, "x\n"), "No such device or address");
+    const UniqueFd reader(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
+    ASSERT_TRUE(reader.valid());
+    EXPECT_EQ(system.appendToFile(fifo, "x\n"), "not a regular file");
+
+    EXPECT_EQ(system.appendToFile(directory, "x\n"), "Is a directory");
+    EXPECT_EQ(system.appendToFile(directory / "gone" / "Quarnel.log", "x\n"),
+              "No such file or directory");
+}
+
+TEST_F(LinuxFilesTest, ARefusedAppendLeavesTheFileAsItWas) {
+    const std::string path = directory / "Quarnel.log";
+    ASSERT_EQ(system.appendToFile(path, "kept\n"), std::nullopt);
+    ::chmod(path.c_str(), 0444);
+    ::chmod(directory.c_str(), 0755);
+    EXPECT_EQ(outputAsUnprivilegedUser(
+                  [&] { return system.appendToFile(path, "more\n").value_or("appended"); }),
+              "Permission denied");
+    EXPECT_EQ(system.readFile(path), "kept\n");
+}
+
+TEST_F(LinuxFilesTest, OnlyARegularFileHasASize) {
+    std::ofstream(directory / "empty");
+    EXPECT_EQ(system.fileSize(directory / "empty"), 0U);
+    EXPECT_EQ(system.fileSize(directory / "absent"), std::nullopt);
+    EXPECT_EQ(system.fileSize(directory), std::nullopt);
+    fs::create_symlink("absent", directory / "dangling");
+    EXPECT_EQ(system.fileSize(directory / "dangling"), std::nullopt);
+}
+
+TEST_F(LinuxFilesTest, ARenameReplacesTheFileOfTheNewName) {
+    const std::string journal = directory / "Quarnel.log";
+    const std::string older = directory / "Quarnel.log.1";
+    std::ofstream(journal) << "newer";
+    std::ofstream(older) << "older";
+
+    ASSERT_EQ(system.renameReplacing(journal, older), std::nullopt);
+    EXPECT_EQ(system.readFile(older), "newer");
+    EXPECT_EQ(entries(), std::vector<std::string>{"Quarnel.log.1"});
+
+    EXPECT_EQ(system.renameReplacing(journal, older), "No such file or directory");
+    EXPECT_EQ(system.readFile(older), "newer");
+}
+
 TEST_F(LinuxFilesTest, ReadsEveryByte) {
     const std::string bytes = std::string("\xFF\xFE\0\r\n", 5) + std::string(200'000, 'x');
     std::ofstream(directory / "bytes", std::ios::binary) << bytes;
@@ -221,6 +284,8 @@ TEST_F(LinuxFilesTest, NoOperationLeavesADescriptorOpen) {
     EXPECT_FALSE(system.readFile(fifo));
     EXPECT_FALSE(system.readFile(directory / "absent"));
     EXPECT_TRUE(system.replaceFile(directory, "x")) << "a directory cannot be replaced";
+    EXPECT_FALSE(system.appendToFile(path, "line\n"));
+    EXPECT_TRUE(system.appendToFile(fifo, "line\n")) << "a FIFO takes no line";
     EXPECT_FALSE(system.readFileVersion(path)) << "not a program";
     EXPECT_FALSE(system.readFileVersion(directory));
     EXPECT_EQ(openDescriptors(), before);

@@ -69,6 +69,22 @@ TEST_F(LinuxPlacesTest, TheFirstSaveMakesTheMissingFolders) {
     }
 }
 
+// The journal beside the settings may be written before the settings are.
+TEST_F(LinuxPlacesTest, TheFirstJournalLineMakesTheMissingFoldersToo) {
+    const ScopedVariable configVariable("XDG_CONFIG_HOME", scratch.file("new/config"));
+    const std::string path = scratch.file("new/config/quarnel/Quarnel.log");
+    ASSERT_EQ(system.appendToFile(path, "line\n"), std::nullopt);
+    EXPECT_EQ(readWhole(path), "line\n");
+    for (const char* folder : {"new", "new/config", "new/config/quarnel"}) {
+        struct stat status {};
+        ASSERT_EQ(::stat(scratch.file(folder).c_str(), &status), 0) << folder;
+        EXPECT_EQ(status.st_mode & 0777, 0700U) << folder;
+    }
+    EXPECT_EQ(system.appendToFile(start() + "/gone/Quarnel.log", "line\n"),
+              "No such file or directory")
+        << "outside the configuration folder no folder is made";
+}
+
 TEST_F(LinuxPlacesTest, TheHelpPageOfTheCurrentDirectoryWins) {
     place(start() + "/QuarnelHelp.html");
     EXPECT_EQ(system.helpPage("QuarnelHelp.html"), start() + "/QuarnelHelp.html");

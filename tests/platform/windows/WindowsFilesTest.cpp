@@ -62,6 +62,27 @@ TEST_F(WindowsFilesTest, AMissingDirectoryIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(entries(), 0u);
 }
 
+// The journal: appended to, measured and moved aside; bytes go through as
+// they are, and an older copy is replaced.
+TEST_F(WindowsFilesTest, AJournalIsAppendedToMeasuredAndMovedAside) {
+    const fs::path journal = scratch.path() / L"Quarnel \u00e4.log";
+    const fs::path older = scratch.path() / L"Quarnel \u00e4.log.1";
+    EXPECT_EQ(system.fileSize(utf8(journal)), std::nullopt);
+    ASSERT_EQ(system.appendToFile(utf8(journal), "first\n"), std::nullopt);
+    ASSERT_EQ(system.appendToFile(utf8(journal), "se\0cond\r\n"s), std::nullopt);
+    EXPECT_EQ(testing::readWhole(journal), "first\nse\0cond\r\n"s);
+    EXPECT_EQ(system.fileSize(utf8(journal)), 15u);
+
+    ASSERT_EQ(system.replaceFile(utf8(older), "older"), std::nullopt);
+    ASSERT_EQ(system.renameReplacing(utf8(journal), utf8(older)), std::nullopt);
+    EXPECT_EQ(testing::readWhole(older), "first\nse\0cond\r\n"s);
+    EXPECT_EQ(entries(), 1u);
+
+    EXPECT_TRUE(system.renameReplacing(utf8(journal), utf8(older))) << "nothing to move";
+    EXPECT_TRUE(system.appendToFile(utf8(scratch.path() / "gone" / "Quarnel.log"), "x\n"));
+    EXPECT_EQ(system.fileSize(utf8(scratch.path())), std::nullopt) << "a folder";
+}
+
 TEST_F(WindowsFilesTest, AMissingFileReadsAsNothing) {
     EXPECT_EQ(system.readFile(utf8(settings)), std::nullopt);
 }
