@@ -107,6 +107,14 @@ void TTabbedForm::TabControl1Change() {
     unit.ActiveTabIndex = TabControl1->currentIndex();
 }
 
+// A maximised window stays maximised: only the minimised state is left.
+void TTabbedForm::BringToFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 // An active tool hands the clock back to the time keepers before it ends;
 // the settings are written after that, in every case. When the keepers
 // cannot be started, the settings are still saved before the window reports

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "app/QuarnelApplication.h"
+#include "app/SingleInstance.h"
 #include "app/Tabbedtemplate.h"
 #include "clock/SystemTimeService.h"
 #include "platform/SystemPlatform.h"
@@ -16,6 +17,13 @@ int main(int argc, char** argv) {
     quarnel::SystemPlatform system(timeService.get());
     quarnel::setPlatform(system);
 
+    // A second start with the same settings brings the first copy's window
+    // to the front and ends here.
+    SingleInstance instance(system);
+    if (instance.claim() != SingleInstance::Claim::Run) {
+        return 0;
+    }
+
     std::unique_ptr<TTabbedForm> window;
     try {
         window = std::make_unique<TTabbedForm>();
@@ -23,6 +31,8 @@ int main(int argc, char** argv) {
         showErrorBoxFor(std::current_exception());
         return 0;
     }
+    QObject::connect(&instance, &SingleInstance::raiseRequested, window.get(),
+                     &TTabbedForm::BringToFront);
     window->show();
     QuarnelApplication::exec();
     return 0;

@@ -40,6 +40,8 @@ class SystemPlatform final : public Platform {
     std::optional<std::string> readFile(const std::string& path) override;
     bool fileIsMissing(const std::string& path) override;
     Refusal replaceFile(const std::string& path, const std::string& contents) override;
+    void makeSettingsFolder(const std::string& path) override;
+    std::string userId() override;
 
   private:
     // What a port keeps between calls; each port defines its own.
