@@ -94,7 +94,11 @@ void showErrorBoxFor(const std::exception_ptr& failure) {
 }
 
 void showFatalErrorBox(const std::exception_ptr& failure) {
-    const QString text = errorBoxText(exceptionText(failure));
+    showFatalErrorBox(exceptionText(failure));
+}
+
+void showFatalErrorBox(const QString& message) {
+    const QString text = errorBoxText(message);
     if (errorBoxHandler()) {
         errorBoxHandler()(text);
         return;

@@ -29,6 +29,7 @@ void showErrorBox(const QString& message);
 // The same for an exception: its message, or no text for one without.
 void showErrorBoxFor(const std::exception_ptr& failure);
 // The box for a failure that ends the program: it returns when it is closed.
+void showFatalErrorBox(const QString& message);
 void showFatalErrorBox(const std::exception_ptr& failure);
 
 // Window tests replace the modal box with a recorder; an empty function puts

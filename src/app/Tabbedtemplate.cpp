@@ -192,3 +192,11 @@ void TTabbedForm::TabControl1Change() {
     }
     unit.ActiveTabIndex = TabControl1->currentIndex();
 }
+
+// A maximised window stays maximised: only the minimised state is left.
+void TTabbedForm::BringToFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}

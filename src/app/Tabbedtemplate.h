@@ -43,6 +43,9 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void FormActivate();
     void FormClose();
     void TabControl1Change();
+    // Shows the window normal if it is minimised, raised and active: another
+    // start of Quarnel with these settings asks for it.
+    void BringToFront();
 
     // Timeshift tab and clock engine (clock/)
     void Timer1Timer();

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "app/QuarnelApplication.h"
+#include "app/SingleInstance.h"
 #include "app/Tabbedtemplate.h"
 #include "app/TimerEventLoop.h"
 #include "clock/SystemTimeService.h"
@@ -20,6 +21,13 @@ int main(int argc, char** argv) {
     quarnel::SystemPlatform system({&loop, timeService.get(), serviceManager.get()});
     quarnel::setPlatform(system);
 
+    // A second start with the same settings brings the first copy's window
+    // to the front and ends here.
+    SingleInstance instance(system);
+    if (instance.claim() != SingleInstance::Claim::Run) {
+        return 0;
+    }
+
     std::unique_ptr<TTabbedForm> window;
     try {
         window = std::make_unique<TTabbedForm>();
@@ -27,6 +35,8 @@ int main(int argc, char** argv) {
         showFatalErrorBox(std::current_exception());
         return 0;
     }
+    QObject::connect(&instance, &SingleInstance::raiseRequested, window.get(),
+                     &TTabbedForm::BringToFront);
     window->show();
     QuarnelApplication::exec();
     return 0;

@@ -118,6 +118,17 @@ class Platform {
     // name.
     virtual Refusal renameReplacing(const std::string& from, const std::string& to) = 0;
 
+    // Makes the missing folders of the settings file at `path` as replaceFile
+    // would, so that files can be kept beside the settings before the first
+    // save; where the port would not make them, nothing is made.
+    virtual void makeSettingsFolder(const std::string& path) = 0;
+
+    // The user running the program, as the system tells its users apart (the
+    // user id on Linux, the security identifier on Windows; empty when the
+    // system does not say): names that every user of the machine shares
+    // carry it.
+    virtual std::string userId() = 0;
+
   protected:
     // The file of this name in the current directory.
     std::string inCurrentDirectory(const std::string& fileName);

@@ -60,6 +60,8 @@ class SystemPlatform final : public Platform {
     Refusal appendToFile(const std::string& path, const std::string& text) override;
     std::optional<std::uint64_t> fileSize(const std::string& path) override;
     Refusal renameReplacing(const std::string& from, const std::string& to) override;
+    void makeSettingsFolder(const std::string& path) override;
+    std::string userId() override;
 
   private:
     // What a port keeps between calls; each port defines its own.

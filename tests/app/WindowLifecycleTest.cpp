@@ -68,5 +68,25 @@ TEST_F(WindowTest, ActivatingTheShownWindowRestoresTheTab) {
     EXPECT_EQ(window.TabControl1->currentIndex(), 1);
 }
 
+// Asked for by a second start: a minimised window comes back as it was, and
+// a window behind another one comes in front and takes the input.
+TEST_F(WindowTest, BringingToTheFrontRestoresAndActivatesTheWindow) {
+    TTabbedForm& window = build();
+    window.show();
+    QWidget other;
+    other.show();
+
+    for (const Qt::WindowStates before :
+         {Qt::WindowStates(Qt::WindowMinimized), Qt::WindowMinimized | Qt::WindowMaximized}) {
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        window.setWindowState(before);
+        window.BringToFront();
+        EXPECT_EQ(window.windowState() & ~Qt::WindowActive, before & ~Qt::WindowMinimized);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+}
+
 }  // namespace
 }  // namespace quarnel::testing

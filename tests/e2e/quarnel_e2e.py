@@ -246,6 +246,15 @@ class Scratch:
             self.copy(LEAK_SUPPRESSIONS, "lsan-suppressions.txt")
         self.make_directory("runtime", 0o700)
         self.make_directory("bin")
+        # The program's temporary folder (TMPDIR), where Quarnel's local socket
+        # lies and stays when the test ends the program with a signal. A
+        # socket's path has room for about 100 characters, so the folder is a
+        # short one beside the scratch directories' parent, which the cleanup
+        # test removes too.
+        self.temporary = tempfile.mkdtemp(
+            prefix="t-", dir=os.path.dirname(SCRATCH_PARENT) if SCRATCH_PARENT else None)
+        _live_directories.append(self.temporary)
+        hand_over(self.temporary)
 
     def file(self, name):
         return os.path.join(self.path, name)
@@ -279,8 +288,9 @@ class Scratch:
             return None
 
     def remove(self):
-        shutil.rmtree(self.path, ignore_errors=True)
-        _forget(_live_directories, self.path)
+        for directory in (self.path, self.temporary):
+            shutil.rmtree(directory, ignore_errors=True)
+            _forget(_live_directories, directory)
 
 
 @dataclass
@@ -353,6 +363,7 @@ class Quarnel:
             "DISPLAY": display,
             "HOME": scratch.path,
             "XDG_RUNTIME_DIR": scratch.file("runtime"),
+            "TMPDIR": scratch.temporary,
             "LANG": "C.UTF-8",
             "QT_QPA_PLATFORM": "xcb",
             "LD_PRELOAD": " ".join(filter(None, [SANITIZER_RUNTIME,

@@ -38,6 +38,7 @@ class RecordingPlatform : public Platform {
     Refusal refuseRenameWith;
     Refusal refuseLaunchWith;  // a launch starts nothing and says this
     std::string workingDirectory = "/home/op";
+    std::string user = "1000";
     // Where the program's files are, when not in the current directory (as an
     // installed program on Linux finds them).
     std::optional<std::string> settingsFileAt;
@@ -156,6 +157,12 @@ class RecordingPlatform : public Platform {
     bool fileIsMissing(const std::string& path) override {
         return !files.contains(path) && !unreadableFiles.contains(path);
     }
+
+    void makeSettingsFolder(const std::string& path) override {
+        calls.push_back("makeSettingsFolder [" + path + "]");
+    }
+
+    std::string userId() override { return user; }
 
     Refusal replaceFile(const std::string& path, const std::string& contents) override {
         calls.push_back("replaceFile [" + path + "]");

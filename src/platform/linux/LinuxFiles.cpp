@@ -133,15 +133,19 @@ bool SystemPlatform::fileIsMissing(const std::string& path) {
     return ::stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
-// The new contents go to a temporary file in the replaced file's directory,
-// reach the disk, and then take the old file's name in one rename, which in
-// turn reaches the disk with the directory. The settings folder under
-// ~/.config is made on the first save; elsewhere a missing folder is refused,
-// so that a working folder deleted meanwhile is not made again.
-Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& contents) {
+void SystemPlatform::makeSettingsFolder(const std::string& path) {
     if (isInConfigurationFolder(path)) {
         makeMissingFolders(path);
     }
+}
+
+// The new contents go to a temporary file in the replaced file's directory,
+// reach the disk, and then take the old file's name in one rename, which in
+// turn reaches the disk with the directory. The settings folder under
+// ~/.config is made when missing; elsewhere a missing folder is refused, so
+// that a working folder deleted meanwhile is not made again.
+Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& contents) {
+    makeSettingsFolder(path);
     const std::optional<std::string> replaced = fileBehindLinks(path);
     if (!replaced) {
         return systemReason();

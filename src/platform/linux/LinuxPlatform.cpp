@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include "platform/linux/LinuxState.h"
 
 namespace quarnel {
@@ -6,5 +8,9 @@ SystemPlatform::SystemPlatform(Helpers helpers)
     : state_(std::make_unique<State>(State{helpers, {}})) {}
 
 SystemPlatform::~SystemPlatform() = default;
+
+std::string SystemPlatform::userId() {
+    return std::to_string(::getuid());
+}
 
 }  // namespace quarnel

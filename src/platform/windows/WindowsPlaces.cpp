@@ -12,6 +12,9 @@ std::string SystemPlatform::helpPage(const std::string& fileName) {
     return inCurrentDirectory(fileName);
 }
 
+// The current directory exists, and a save makes no folders on Windows.
+void SystemPlatform::makeSettingsFolder(const std::string&) {}
+
 std::string SystemPlatform::programFile(const std::string& fileName) {
     return inCurrentDirectory(fileName);
 }

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "platform/SystemPlatform.h"
 #include "platform/linux/ScratchSupport.h"
@@ -56,16 +57,31 @@ TEST_F(LinuxPlacesTest, ASettingsFileInTheCurrentDirectoryWins) {
 }
 
 // The configuration folder and Quarnel's folder in it may both be missing on
-// a new account; they are made private to the user, as the settings are.
-TEST_F(LinuxPlacesTest, TheFirstSaveMakesTheMissingFolders) {
-    const ScopedVariable configVariable("XDG_CONFIG_HOME", scratch.file("new/config"));
-    const std::string path = system.settingsFile("Quarnel.ini");
-    ASSERT_EQ(system.replaceFile(path, "[Program]\n"), std::nullopt);
-    EXPECT_EQ(readWhole(path), "[Program]\n");
-    for (const char* folder : {"new", "new/config", "new/config/quarnel"}) {
-        struct stat status {};
-        ASSERT_EQ(::stat(scratch.file(folder).c_str(), &status), 0) << folder;
-        EXPECT_EQ(status.st_mode & 0777, 0700U) << folder;
+// a new account; they are made private to the user, as the settings are, by
+// the first save or already at the start, when the lock is put beside the
+// settings file.
+TEST_F(LinuxPlacesTest, TheMissingSettingsFoldersAreMadePrivate) {
+    const struct {
+        const char* what;
+        std::function<void(SystemPlatform&, const std::string&)> make;
+    } ways[] = {
+        {"the first save",
+         [](SystemPlatform& platform, const std::string& path) {
+             ASSERT_EQ(platform.replaceFile(path, "[Program]\n"), std::nullopt);
+             EXPECT_EQ(readWhole(path), "[Program]\n");
+         }},
+        {"the start", [](SystemPlatform& platform,
+                         const std::string& path) { platform.makeSettingsFolder(path); }},
+    };
+    for (const auto& [what, make] : ways) {
+        fs::remove_all(scratch.file("new"));
+        const ScopedVariable configVariable("XDG_CONFIG_HOME", scratch.file("new/config"));
+        make(system, system.settingsFile("Quarnel.ini"));
+        for (const char* folder : {"new", "new/config", "new/config/quarnel"}) {
+            struct stat status {};
+            ASSERT_EQ(::stat(scratch.file(folder).c_str(), &status), 0) << what << ": " << folder;
+            EXPECT_EQ(status.st_mode & 0777, 0700U) << what << ": " << folder;
+        }
     }
 }
 
@@ -83,6 +99,13 @@ TEST_F(LinuxPlacesTest, TheFirstJournalLineMakesTheMissingFoldersToo) {
     EXPECT_EQ(system.appendToFile(start() + "/gone/Quarnel.log", "line\n"),
               "No such file or directory")
         << "outside the configuration folder no folder is made";
+}
+
+// A portable folder that is gone is not made again.
+TEST_F(LinuxPlacesTest, NoFolderIsMadeOutsideTheConfigurationFolder) {
+    const ScopedVariable configVariable("XDG_CONFIG_HOME", scratch.file("config"));
+    system.makeSettingsFolder(scratch.file("gone/Quarnel.ini"));
+    EXPECT_FALSE(fs::exists(scratch.file("gone")));
 }
 
 TEST_F(LinuxPlacesTest, TheHelpPageOfTheCurrentDirectoryWins) {
