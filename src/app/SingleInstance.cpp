@@ -88,9 +88,9 @@ SingleInstance::Claim SingleInstance::claim() {
         QThread::msleep(kPauseMs);
     }
     showFatalErrorBox(QStringLiteral("A copy of Quarnel is already running with the settings file "
-                                "%1, but it does not answer. Close it, or wait until it has "
-                                "started, and start Quarnel again")
-                     .arg(QDir::toNativeSeparators(settingsFile_)));
+                                     "%1, but it does not answer. Close it, or wait until it has "
+                                     "started, and start Quarnel again")
+                          .arg(QDir::toNativeSeparators(settingsFile_)));
     return Claim::Unanswered;
 }
 

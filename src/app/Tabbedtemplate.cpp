@@ -61,8 +61,8 @@ void TTabbedForm::closeEvent(QCloseEvent* event) {
         return;
     }
     if (unit.RunningShift != 0 && !someKeeperWillCorrectTheClock()) {
-        const QString total = QString::fromStdString(quarnel::formatShiftText(
-            -unit.RunningShift, QLocale().decimalPoint().toStdString()));
+        const QString total = QString::fromStdString(
+            quarnel::formatShiftText(-unit.RunningShift, QLocale().decimalPoint().toStdString()));
         const QString sign = unit.RunningShift < 0 ? QStringLiteral("+") : QString();
         switch (askUndoBeforeClose(
             QStringLiteral("Undo the shift of %1%2 s before closing?").arg(sign, total))) {

@@ -21,9 +21,9 @@ struct UnitState {
     // Quarnel turned the system's own network time synchronization off and
     // turns it on again when it lets go of the clock.
     bool HoldingAutomaticSync = false;
-    bool VerboseFlag = true;        // replaced from the Verbose switch before any use
-    bool FirstActivation = true;    // the saved tab has not been restored yet
-    int ActiveTabIndex = 0;         // tab to restore, then the tab last chosen
+    bool VerboseFlag = true;      // replaced from the Verbose switch before any use
+    bool FirstActivation = true;  // the saved tab has not been restored yet
+    int ActiveTabIndex = 0;       // tab to restore, then the tab last chosen
     QString VersionText;
     // The last tick's reading, shown when the Timeshift tab comes into view.
     quarnel::ClockReading LastReading;

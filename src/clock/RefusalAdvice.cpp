@@ -12,8 +12,7 @@ constexpr std::string_view kSeeRights =
 
 std::string advisedReason(const std::string& reason, const std::string& retry) {
     if (reason == "Automatic time synchronization is enabled") {
-        return reason +
-               ". Switch Quarnel on to hold it, or name the time service on the Setup tab";
+        return reason + ". Switch Quarnel on to hold it, or name the time service on the Setup tab";
     }
     if (reason == "Interactive authentication required.") {
         // No authentication agent runs on this desktop to show the dialog.

@@ -34,7 +34,8 @@ void showSign(QLineEdit* edit, bool negative) {
 }
 
 [[noreturn]] void reportRefusedSet(const std::string& reason, const std::string& retry) {
-    throw std::runtime_error("The clock could not be set: " + quarnel::advisedReason(reason, retry));
+    throw std::runtime_error("The clock could not be set: " +
+                             quarnel::advisedReason(reason, retry));
 }
 
 void refuseWhileClockChangeWaits() {
@@ -114,29 +115,29 @@ void TTabbedForm::moveClock(std::int64_t shift, quarnel::ClockChange kind, const
                             std::function<void()> afterMove) {
     unit.ClockChangeWaiting = true;
     const QPointer<TTabbedForm> form(this);
-    quarnel::platform().shiftLocalTime(shift, [form, shift, kind, source, afterMove](
-                                                  const quarnel::Refusal& refusal) {
-        if (form.isNull()) {
-            return;
-        }
-        unit.ClockChangeWaiting = false;
-        reportingErrors([&] {
-            if (refusal) {
-                form->Journal.recordRefusal(kind, shift, *refusal);
-                reportRefusedSet(*refusal, kind == quarnel::ClockChange::Set ? "SET" : "RESET");
+    quarnel::platform().shiftLocalTime(
+        shift, [form, shift, kind, source, afterMove](const quarnel::Refusal& refusal) {
+            if (form.isNull()) {
+                return;
             }
-            form->DecodesClockMoved(shift);
-            unit.RunningShift -= shift;
-            form->Journal.recordClockChange(kind, shift, -unit.RunningShift, source);
-            unit.LastReading.runningShift = unit.RunningShift;
-            unit.LastReadingShown = false;
-            afterMove();
-            if (form->clockDisplaysSeen()) {
-                form->showClockReading();
-            }
+            unit.ClockChangeWaiting = false;
+            reportingErrors([&] {
+                if (refusal) {
+                    form->Journal.recordRefusal(kind, shift, *refusal);
+                    reportRefusedSet(*refusal, kind == quarnel::ClockChange::Set ? "SET" : "RESET");
+                }
+                form->DecodesClockMoved(shift);
+                unit.RunningShift -= shift;
+                form->Journal.recordClockChange(kind, shift, -unit.RunningShift, source);
+                unit.LastReading.runningShift = unit.RunningShift;
+                unit.LastReadingShown = false;
+                afterMove();
+                if (form->clockDisplaysSeen()) {
+                    form->showClockReading();
+                }
+            });
+            form->clockChangeSettled(!refusal);
         });
-        form->clockChangeSettled(!refusal);
-    });
 }
 
 // A hidden tab or a minimised window would lay out and colour texts that

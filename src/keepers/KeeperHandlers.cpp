@@ -16,8 +16,8 @@ namespace {
 using Next = std::function<void(std::optional<QString>)>;
 
 QString failureOf(const QString& what, TKeeperAction action, const std::string& reason) {
-    const QString verb = action == TKeeperAction::Stop ? QStringLiteral("stopped")
-                                                       : QStringLiteral("started again");
+    const QString verb =
+        action == TKeeperAction::Stop ? QStringLiteral("stopped") : QStringLiteral("started again");
     return QStringLiteral("%1 could not be %2: %3")
         .arg(what, verb, QString::fromStdString(quarnel::advisedReason(reason, "the switch")));
 }
@@ -135,8 +135,7 @@ void TTabbedForm::controlAutomaticSync(TKeeperAction action, const Next& next) {
         if (form.isNull()) {
             return;
         }
-        form->Journal.recordKeeper(QStringLiteral("network time synchronization"), action,
-                                   refusal);
+        form->Journal.recordKeeper(QStringLiteral("network time synchronization"), action, refusal);
         if (!refusal) {
             unit.HoldingAutomaticSync = action == TKeeperAction::Stop;
             form->showHolding();
@@ -162,8 +161,8 @@ void TTabbedForm::controlAutomaticSync(TKeeperAction action, const Next& next) {
 }
 
 void TTabbedForm::showHolding() {
-    lblHolding->setText(unit.HoldingAutomaticSync ? lblHolding->property("holdingSyncText").toString()
-                                                  : QString());
+    lblHolding->setText(
+        unit.HoldingAutomaticSync ? lblHolding->property("holdingSyncText").toString() : QString());
 }
 
 // The journal records the outcome when it comes.

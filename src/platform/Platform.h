@@ -58,8 +58,8 @@ class Platform {
     // output in a window that stays open, where the system runs one; the
     // outcome is then what the user reads there, and only a command that
     // could not be started is reported.
-    virtual void controlService(TKeeperAction action, bool verbose,
-                                const std::string& serviceName, Completion done) = 0;
+    virtual void controlService(TKeeperAction action, bool verbose, const std::string& serviceName,
+                                Completion done) = 0;
 
     // Whether the system keeps the clock synchronized from the network by
     // itself, without a service named by the user (on Linux, the time

@@ -63,8 +63,7 @@ Refresh refreshSetting(const IniDocument& settings, const FilterEdit& edit) {
     const QString stored = textOf(settings, "Timing", "Refresh");
     const QString digits = negative(stored) ? QString() : edit.filtered(stored);
     // A refresh of 0 would stop the tick, and with it every set.
-    if (const std::optional<std::int32_t> interval =
-            quarnel::decimalInteger(digits.toStdString());
+    if (const std::optional<std::int32_t> interval = quarnel::decimalInteger(digits.toStdString());
         interval && *interval > 0) {
         return {digits, *interval};
     }

@@ -34,7 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // a suggestion to the millisecond
                       ShiftTextCase{-3'120'000, ",", "-0,312"}, ShiftTextCase{10'000, ".", "0.001"},
                       // finer parts round to the millisecond, halves away from zero
-                      ShiftTextCase{3'124'999, ",", "0,312"}, ShiftTextCase{3'125'000, ",", "0,313"},
+                      ShiftTextCase{3'124'999, ",", "0,312"},
+                      ShiftTextCase{3'125'000, ",", "0,313"},
                       ShiftTextCase{-3'125'000, ",", "-0,313"},
                       // no sign on what rounds to zero
                       ShiftTextCase{4'999, ",", "0,0"}, ShiftTextCase{-4'999, ",", "0,0"},

@@ -333,7 +333,8 @@ TEST_F(TimeshiftTest, ConfirmingAnEmptyOrTooLargeRefreshShowsTheErrorAndKeepsThe
 TEST_F(TimeshiftTest, ARefreshOfZeroIsRefusedAndTheClockTicksOn) {
     form->edRefreshTime->setText(u"5"_s);
     form->edRefreshTime->setText(u"0"_s);
-    EXPECT_EQ(errorBoxes, QStringList(u"A refresh of 0 ms would stop the clock; it stays at 5 ms."_s));
+    EXPECT_EQ(errorBoxes,
+              QStringList(u"A refresh of 0 ms would stop the clock; it stays at 5 ms."_s));
     EXPECT_EQ(form->Timer1.interval(), 5);
     EXPECT_TRUE(form->Timer1.isTicking());
     click(form->btnPlus);

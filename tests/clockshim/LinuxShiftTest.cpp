@@ -28,7 +28,8 @@ constexpr std::int64_t kNsPerUnit = 100;
 // kernel and from the doubles here; nothing when no answer came.
 std::optional<quarnel::Refusal> shiftNow(quarnel::SystemPlatform& system, std::int64_t shift) {
     std::optional<quarnel::Refusal> outcome;
-    system.shiftLocalTime(shift, [&outcome](const quarnel::Refusal& refusal) { outcome = refusal; });
+    system.shiftLocalTime(shift,
+                          [&outcome](const quarnel::Refusal& refusal) { outcome = refusal; });
     return outcome;
 }
 
@@ -92,8 +93,6 @@ class TimeServiceDouble : public quarnel::TimeService {
 };
 
 using Outcome = quarnel::ServiceAnswer::Outcome;
-
-
 
 // Run with the library refusing every set with EPERM, as the kernel refuses
 // a user without the right to set the clock.

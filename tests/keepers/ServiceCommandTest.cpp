@@ -74,12 +74,9 @@ TEST(UnitNameTest, AddsServiceOnlyWhereNoKindOfUnitIsNamed) {
         const char* typed;
         const char* unit;
     } cases[] = {
-        {"chronyd", "chronyd.service"},
-        {"systemd-timesyncd", "systemd-timesyncd.service"},
-        {"ntp.service", "ntp.service"},
-        {"time-sync.target", "time-sync.target"},
-        {"chrony.conf", "chrony.conf.service"},
-        {".service", ".service.service"},
+        {"chronyd", "chronyd.service"},         {"systemd-timesyncd", "systemd-timesyncd.service"},
+        {"ntp.service", "ntp.service"},         {"time-sync.target", "time-sync.target"},
+        {"chrony.conf", "chrony.conf.service"}, {".service", ".service.service"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(unitName(c.typed), c.unit) << c.typed;

@@ -223,9 +223,8 @@ TEST_F(TimeKeepersWindowTest, AToolLeftActiveStopsTheKeepersOnceAndThenShowsItsS
 
     TTabbedForm& window = build();
 
-    EXPECT_THAT(watching.calls,
-                ElementsAre("while Stopping…", "controlService stop [time keeper]",
-                            "findProcessesByFileName [MyClock]"));
+    EXPECT_THAT(watching.calls, ElementsAre("while Stopping…", "controlService stop [time keeper]",
+                                            "findProcessesByFileName [MyClock]"));
     EXPECT_TRUE(window.swPauseActive->isChecked());
     EXPECT_EQ(window.lbPauseActive->text(), u"Active/Ready"_s);
     EXPECT_TRUE(clockButtonsEnabled(window));
@@ -294,8 +293,9 @@ TEST_F(TimeKeepersWindowTest, AServiceThatCannotBeStartedAgainIsReportedAndThePr
 
     window.swPauseActive->click();
 
-    EXPECT_THAT(os.calls, ElementsAre("controlService start [time keeper]",
-                                      "launchProgram [/opt/keepers/MyClock] [--sync 'every minute']"));
+    EXPECT_THAT(os.calls,
+                ElementsAre("controlService start [time keeper]",
+                            "launchProgram [/opt/keepers/MyClock] [--sync 'every minute']"));
     EXPECT_EQ(errorBoxes, QStringList(u"The time service time keeper could not be started again: "
                                       u"Job for time keeper.service failed."_s));
     EXPECT_EQ(window.lbPauseActive->text(), u"Paused"_s);

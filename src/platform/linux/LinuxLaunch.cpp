@@ -63,20 +63,19 @@ void SystemPlatform::controlService(TKeeperAction action, bool verbose,
         runServiceCommand(action, verbose, serviceName, loop, done);
         return;
     }
-    manager->controlUnit(action, unitName(serviceName),
-                         [=](const ServiceAnswer& answer) {
-                             switch (answer.outcome) {
-                                 case ServiceAnswer::Outcome::Done:
-                                     done(std::nullopt);
-                                     return;
-                                 case ServiceAnswer::Outcome::Refused:
-                                     done(answer.reason);
-                                     return;
-                                 case ServiceAnswer::Outcome::Unavailable:
-                                     runServiceCommand(action, verbose, serviceName, loop, done);
-                                     return;
-                             }
-                         });
+    manager->controlUnit(action, unitName(serviceName), [=](const ServiceAnswer& answer) {
+        switch (answer.outcome) {
+            case ServiceAnswer::Outcome::Done:
+                done(std::nullopt);
+                return;
+            case ServiceAnswer::Outcome::Refused:
+                done(answer.reason);
+                return;
+            case ServiceAnswer::Outcome::Unavailable:
+                runServiceCommand(action, verbose, serviceName, loop, done);
+                return;
+        }
+    });
 }
 
 Refusal SystemPlatform::launchProgram(const std::string& filePath, const std::string& parameters) {

@@ -126,8 +126,7 @@ std::optional<Refusal> WatchedCommand::outcome() {
         return Refusal(line);
     }
     if (WIFEXITED(status)) {
-        return Refusal(program_ + " ended with exit status " +
-                       std::to_string(WEXITSTATUS(status)));
+        return Refusal(program_ + " ended with exit status " + std::to_string(WEXITSTATUS(status)));
     }
     return Refusal(program_ + " ended by signal " + std::to_string(WTERMSIG(status)));
 }

@@ -191,7 +191,7 @@ TEST_F(LinuxLaunchTest, AProgramThatCannotBeStartedIsRefusedWithTheReason) {
                                                             "or directory"},
         {notExecutable, notExecutable + " could not be started: Permission denied"},
         {scratch.file("absent/"), scratch.file("absent/") + " could not be started: No such "
-                                                             "file or directory"},
+                                                            "file or directory"},
         {"no-such-program-anywhere", "no-such-program-anywhere was not found"},
     };
     for (const auto& c : cases) {
@@ -236,8 +236,7 @@ TEST_F(LinuxLaunchTest, AFailingServiceCommandReportsWhy) {
 class ServiceManagerDouble : public ServiceManager {
   public:
     explicit ServiceManagerDouble(ServiceAnswer answer) : answer_(std::move(answer)) {}
-    void controlUnit(TKeeperAction action, const std::string& unit,
-                     ServiceAnswered done) override {
+    void controlUnit(TKeeperAction action, const std::string& unit, ServiceAnswered done) override {
         asked.push_back((action == TKeeperAction::Stop ? "stop " : "start ") + unit);
         done(answer_);
     }
