@@ -359,6 +359,9 @@ class Quarnel:
                                                  scratch.file("libquarnel_clockshim.so")])),
             "QUARNEL_CLOCKSHIM_LOG": self.clock.path,
             "PATH": f"{scratch.file('bin')}:/usr/bin:/bin",
+            # The program asks systemd and its time service over the system
+            # bus: never the machine's. A test with a bus of its own names it.
+            "DBUS_SYSTEM_BUS_ADDRESS": f"unix:path={scratch.file('no-system-bus')}",
             **sanitizer_options(scratch),
             **(extra_environment or {}),
         }
