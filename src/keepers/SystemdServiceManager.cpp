@@ -1,6 +1,8 @@
 #include "keepers/SystemdServiceManager.h"
 
-#include "app/SystemBusCall.h"
+#include <QDBusMessage>
+
+#include "keepers/SystemdJob.h"
 
 std::unique_ptr<quarnel::ServiceManager> makeSystemServiceManager() {
     return std::make_unique<SystemdServiceManager>();
@@ -14,5 +16,5 @@ void SystemdServiceManager::controlUnit(quarnel::TKeeperAction action, const std
         action == quarnel::TKeeperAction::Stop ? QStringLiteral("StopUnit")
                                                : QStringLiteral("StartUnit"));
     request << QString::fromStdString(unit) << QStringLiteral("replace");
-    callSystemService(request, [done](const QDBusMessage& reply) { done(answerOf(reply)); });
+    SystemdJob::run(request, std::move(done));
 }

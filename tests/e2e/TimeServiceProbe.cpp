@@ -6,6 +6,8 @@
 //
 //   quarnel_time_service_probe <shift in 100-ns units>
 #include <QCoreApplication>
+#include <QTimer>
+#include <cstdint>
 #include <iostream>
 #include <string>
 
@@ -26,10 +28,15 @@ int main(int argc, char** argv) {
     }
     TimedatedService service;
     quarnel::SystemPlatform system({.timeService = &service});
-    // The answer comes from the event loop, as in the program.
-    system.shiftLocalTime(std::stoll(argv[1]), [](const quarnel::Refusal& refusal) {
-        std::cout << (refusal ? "refused: " + *refusal : std::string("stepped")) << std::endl;
-        QCoreApplication::quit();
+    // The time service answers from the event loop, as in the program; a
+    // direct step, or nobody to ask, answers at once. The step is made
+    // inside the running loop, so that either answer can end it.
+    const std::int64_t shift = std::stoll(argv[1]);
+    QTimer::singleShot(0, [&system, shift] {
+        system.shiftLocalTime(shift, [](const quarnel::Refusal& refusal) {
+            std::cout << (refusal ? "refused: " + *refusal : std::string("stepped")) << std::endl;
+            QCoreApplication::quit();
+        });
     });
     return QCoreApplication::exec();
 }

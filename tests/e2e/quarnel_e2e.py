@@ -370,6 +370,9 @@ class Quarnel:
                                                  scratch.file("libquarnel_clockshim.so")])),
             "QUARNEL_CLOCKSHIM_LOG": self.clock.path,
             "PATH": f"{scratch.file('bin')}:/usr/bin:/bin",
+            # The program asks systemd and its time service over the system
+            # bus: never the machine's. A test with a bus of its own names it.
+            "DBUS_SYSTEM_BUS_ADDRESS": f"unix:path={scratch.file('no-system-bus')}",
             **sanitizer_options(scratch),
             **(extra_environment or {}),
         }
@@ -507,6 +510,40 @@ class Quarnel:
             if copied:
                 return copied[0]
         raise AssertionError(f"{what} could not be copied")
+
+    def label_text(self, widget, picture):
+        """A label's text, recognised from a magnified screenshot of its area
+        (saved as `picture`): a label cannot be copied from."""
+        area = self.form.widgets[widget]
+        run(["import", "-window", self.window,
+             "-crop", f"{area.width}x{area.height}+{area.x}+{area.y}", "+repage",
+             "-resize", "400%", "-colorspace", "Gray", picture], env=self._x_environment())
+        return run(["tesseract", picture, "stdout", "--psm", "7"]).stdout.strip()
+
+    def error_box_text(self, timeout=10):
+        """The text of the open error box, which is then closed with OK.
+
+        Qt's Ctrl+C copies a whole message box only on Windows, but the
+        Fusion style makes the box's text selectable by mouse: a triple click
+        on its first line selects all of it (it is one paragraph), and Ctrl+C
+        copies the selection."""
+        box = self.find_window("Quarnel", timeout=timeout)
+        self.xdotool("windowfocus", "--sync", box)
+        geometry = run(["xdotool", "getwindowgeometry", "--shell", box],
+                       env=self._x_environment()).stdout
+        width = int(dict(line.split("=", 1) for line in geometry.split())["WIDTH"])
+
+        def copy():
+            # The text starts beside the icon, on the box's first line.
+            self.xdotool("mousemove", "--window", box, str(width // 2), "20",
+                         "click", "--repeat", "3", "--delay", "60", "1")
+            self.key("ctrl+c")
+        text = self.copied_text(copy, what="the error box's text")
+        self.xdotool("windowfocus", "--sync", box)
+        self.key("Escape")
+        if not self.window_gone(box):
+            raise AssertionError("the error box stayed open")
+        return text
 
     def _clipboard(self):
         result = subprocess.run(["xclip", "-o", "-selection", "clipboard"],

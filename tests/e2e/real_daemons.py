@@ -326,7 +326,9 @@ class RealTimeDaemons:
                                  "usr/share/dbus-1/system.d/org.freedesktop.PolicyKit1.conf")]
         policies += [os.path.join(systemd, f"usr/share/dbus-1/system.d/org.freedesktop.{name}.conf")
                      for name in ("timedate1", "systemd1")]
-        socket = self.file("system_bus_socket")
+        # A short name: dbus-daemon takes socket paths of at most 99 characters,
+        # and the scratch folders lie deep.
+        socket = self.file("bus.socket")
         self.address = f"unix:path={socket}"
         services = self.file("services")
         os.mkdir(services)
