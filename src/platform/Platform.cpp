@@ -32,4 +32,24 @@ std::string Platform::inCurrentDirectory(const std::string& fileName) {
     return fileInDirectory(currentDirectory(), fileName, conventions().pathSeparator);
 }
 
+// Started from the program's own folder, the two are one: it is named once.
+std::vector<std::string> Platform::helpPageFolders() {
+    std::vector<std::string> folders{currentDirectory()};
+    if (std::optional<std::string> installed = installedHelpFolder();
+        installed && *installed != folders.front()) {
+        folders.push_back(std::move(*installed));
+    }
+    return folders;
+}
+
+std::optional<std::string> Platform::helpPage(const std::string& fileName) {
+    for (const std::string& folder : helpPageFolders()) {
+        std::string page = fileInDirectory(folder, fileName, conventions().pathSeparator);
+        if (!fileIsMissing(page)) {
+            return page;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace quarnel

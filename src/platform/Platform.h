@@ -85,16 +85,25 @@ class Platform {
 
     virtual std::string currentDirectory() = 0;
 
-    // Where the program's own files are. On Windows they are looked for in
-    // the current directory, as Quarnel has always done (see
-    // inCurrentDirectory); a port may find them elsewhere, as installed
-    // programs do.
+    // Where the program's own files are. The current directory comes first,
+    // as Quarnel has always looked there (see inCurrentDirectory); a port may
+    // find them elsewhere too, as installed programs do.
     // The settings file of this name, read at the start and written at close.
     virtual std::string settingsFile(const std::string& fileName) = 0;
-    // The help page of this name that the Help button opens.
-    virtual std::string helpPage(const std::string& fileName) = 0;
-    // The program file, of this name, whose version the Info tab shows.
-    virtual std::string programFile(const std::string& fileName) = 0;
+    // The folder of the copy of the help page that came with the program: the
+    // running program's own folder on Windows, the installed documents on
+    // Linux; nothing when the running program's file cannot be told.
+    virtual std::optional<std::string> installedHelpFolder() = 0;
+    // The running program's own file, wherever it was started from: its
+    // version is the one the Info tab shows.
+    virtual std::string programFile() = 0;
+
+    // The folders the help page is looked for in, in order and each once: the
+    // current directory, then the installed one.
+    std::vector<std::string> helpPageFolders();
+    // The help page of this name in the first of those folders that has it;
+    // nothing when none has.
+    std::optional<std::string> helpPage(const std::string& fileName);
 
     // The whole file, or nothing when it cannot be read.
     virtual std::optional<std::string> readFile(const std::string& path) = 0;

@@ -6,12 +6,10 @@
 
 namespace quarnel {
 
-// The facts of a system that the program's own files and texts follow: what
-// the program file is called, how paths are split and joined, how the
-// settings file ends its lines, and what the open-file dialog offers when the
-// user looks for a time keeper program.
+// The facts of a system that the program's own files and texts follow: how
+// paths are split and joined, how the settings file ends its lines, and what
+// the open-file dialog offers when the user looks for a time keeper program.
 struct SystemConventions {
-    std::string_view programFileName;
     // The characters that end a directory part in a program path the user gave.
     std::string_view programPathSeparators;
     // The separator put between a directory and a file name.
@@ -23,7 +21,6 @@ struct SystemConventions {
 };
 
 inline constexpr SystemConventions kWindowsConventions{
-    .programFileName = "Quarnel.exe",
     .programPathSeparators = kWindowsPathSeparators,
     .pathSeparator = "\\",
     .settingsLineEnd = "\r\n",
@@ -32,7 +29,6 @@ inline constexpr SystemConventions kWindowsConventions{
 };
 
 inline constexpr SystemConventions kLinuxConventions{
-    .programFileName = "quarnel",
     .programPathSeparators = kLinuxPathSeparators,
     .pathSeparator = "/",
     .settingsLineEnd = "\n",

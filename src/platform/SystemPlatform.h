@@ -52,8 +52,8 @@ class SystemPlatform final : public Platform {
 
     std::string currentDirectory() override;
     std::string settingsFile(const std::string& fileName) override;
-    std::string helpPage(const std::string& fileName) override;
-    std::string programFile(const std::string& fileName) override;
+    std::optional<std::string> installedHelpFolder() override;
+    std::string programFile() override;
     std::optional<std::string> readFile(const std::string& path) override;
     bool fileIsMissing(const std::string& path) override;
     Refusal replaceFile(const std::string& path, const std::string& contents) override;

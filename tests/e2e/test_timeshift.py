@@ -51,13 +51,12 @@ class TimeshiftTest(QuarnelTestCase):
         def entries():
             journal = self.scratch.read(".config/quarnel/Quarnel.log") or ""
             return [line.split("  ", 1)[1] for line in journal.splitlines()]
-        self.assertEqual(wait_until(lambda: len(entries()) == 5 and entries(), 3) or entries(), [
+        self.assertEqual(wait_until(lambda: len(entries()) == 4 and entries(), 3) or entries(), [
             "SET     +0.3 s  total +0.3 s  from buttons",
             "RESET   -0.3 s  total +0.0 s  from RESET button",
             "SET     +0.3 s  total +0.3 s  from buttons",
             "ACCEPT  +0.0 s  total +0.0 s  from ACCEPT button",
-            "RESET   +0.0 s  total +0.0 s  from RESET button",
-        ])
+        ])  # the RESET after ACCEPT has nothing to undo and leaves no line
 
     def test_wheel_steps_by_half_the_buttons_step(self):
         q = self.quarnel

@@ -14,7 +14,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-TEST_F(WindowTest, TheVersionOfTheProgramFileInTheCurrentDirectoryIsShown) {
+// The running program's own file, wherever the program was started from: a
+// program file of the same name in the current directory is another copy.
+TEST_F(WindowTest, TheVersionOfTheRunningProgramsFileIsShown) {
     const struct {
         FileVersion version;
         QString text;
@@ -25,7 +27,10 @@ TEST_F(WindowTest, TheVersionOfTheProgramFileInTheCurrentDirectoryIsShown) {
     for (const auto& [version, text] : cases) {
         unit = UnitState{};
         os.workingDirectory = "/home/op/radio";
-        os.versions = {{programFileIn(os.workingDirectory), version}};
+        os.programFileAt = "/opt/quarnel/bin/quarnel";
+        os.versions = {{"/opt/quarnel/bin/quarnel", version},
+                       {"/home/op/radio/quarnel", {9, 9, 9, 9}},
+                       {"/home/op/radio/Quarnel.exe", {9, 9, 9, 9}}};
         TTabbedForm& window = build();
         EXPECT_EQ(unit.VersionText, text);
         EXPECT_EQ(window.lblVersionNumber->text(), text);
@@ -41,66 +46,93 @@ TEST_F(WindowTest, WithoutAReadableVersionTheLabelStaysEmpty) {
 }
 
 TEST_F(WindowTest, AnUnreadableVersionLeavesTheVersionTextAsItWas) {
-    os.versions = {{programFileIn(os.workingDirectory), {2, 1, 0, 15}}};
+    os.versions = {{os.programFileAt, {2, 1, 0, 15}}};
     TTabbedForm& window = build();
     os.versions.clear();
     window.ShowVersion();
     EXPECT_EQ(unit.VersionText, u"2.1.0.15"_s);
 }
 
-TEST_F(WindowTest, InTheRootDirectoryThePathsKeepTheDoubledSeparator) {
-    os.workingDirectory = kRootDirectory;
-    os.versions = {
-        {kRootDirectory + std::string(kBuiltForConventions.programFileName), {9, 9, 9, 9}},
-        {programFileIn(kRootDirectory), {2, 1, 0, 15}}};
-    TTabbedForm& window = build();
-    EXPECT_EQ(window.lblVersionNumber->text(), u"2.1.0.15"_s);
-
-    QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
-    EXPECT_THAT(os.calls, ElementsAre("openDocument [" +
-                                      fileInDirectory(kRootDirectory, "QuarnelHelp.html") + "]"));
-}
-
-// The platform's answers decide the file name and the separator, so each
-// system's are tried on every build.
-TEST_F(WindowTest, TheVersionIsAskedOfTheProgramFileOfTheSystemThePlatformAnswersFor) {
+// The current directory's page wins, so a folder of the user's own can hold a
+// page of its own; the installed one is the next choice. Where neither has
+// it, the user is told both places, and nothing is opened.
+TEST_F(WindowTest, HelpOpensThePageOfTheCurrentDirectoryElseTheInstalledOne) {
+    const std::string here = fileInDirectory("/home/op/radio", "QuarnelHelp.html");
+    const std::string installed = fileInDirectory("/opt/quarnel/doc", "QuarnelHelp.html");
     const struct {
-        SystemConventions system;
-        std::string directory;
-        std::string programFile;
+        const char* what;
+        std::vector<std::string> pages;
+        std::optional<std::string> opened;
+        std::string errorBox;
     } cases[] = {
-        {kWindowsConventions, R"(C:\Radio)", R"(C:\Radio\Quarnel.exe)"},
-        {kLinuxConventions, "/home/op/radio", "/home/op/radio/quarnel"},
+        {"in both", {here, installed}, here, {}},
+        {"in the current directory", {here}, here, {}},
+        {"installed only", {installed}, installed, {}},
+        {"nowhere",
+         {},
+         std::nullopt,
+         "The help page QuarnelHelp.html was found neither in /home/op/radio nor in "
+         "/opt/quarnel/doc."},
     };
-    for (const auto& [system, directory, programFile] : cases) {
-        unit = UnitState{};
-        os.answersFor = system;
-        os.workingDirectory = directory;
-        os.versions = {{programFile, {2, 1, 0, 15}}};
+    for (const auto& [what, pages, opened, errorBox] : cases) {
+        SCOPED_TRACE(what);
+        os.workingDirectory = "/home/op/radio";
+        os.installedHelpFolderAt = "/opt/quarnel/doc";
+        os.files.clear();
+        for (const std::string& page : pages) {
+            os.files[page] = "<html></html>";
+        }
+        os.calls.clear();
+        errorBoxes.clear();
         TTabbedForm& window = build();
-        EXPECT_EQ(window.lblVersionNumber->text(), u"2.1.0.15"_s) << programFile;
+        QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
+        if (opened) {
+            EXPECT_THAT(os.calls, ElementsAre("openDocument [" + *opened + "]"));
+        } else {
+            EXPECT_THAT(os.calls, IsEmpty());
+        }
+        EXPECT_EQ(errorBoxes.join(u'|').toStdString(), errorBox);
     }
 }
 
-TEST_F(WindowTest, HelpOpensTheHelpPageOfTheCurrentDirectory) {
-    os.workingDirectory = "/home/op/radio";
-    TTabbedForm& window = build();
-    QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
-    EXPECT_THAT(os.calls, ElementsAre("openDocument [" +
-                                      fileInDirectory("/home/op/radio", "QuarnelHelp.html") + "]"));
+// Started from the program's folder the two places are one; a program whose
+// own file cannot be told has only the current directory to look in.
+TEST_F(WindowTest, AMissingHelpPageNamesEachFolderLookedInOnce) {
+    for (const std::optional<std::string>& installedFolder :
+         {std::optional<std::string>("/home/op/radio"), std::optional<std::string>()}) {
+        os.workingDirectory = "/home/op/radio";
+        os.installedHelpFolderAt = installedFolder;
+        errorBoxes.clear();
+        TTabbedForm& window = build();
+        QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
+        EXPECT_EQ(errorBoxes.join(u'|').toStdString(),
+                  "The help page QuarnelHelp.html was not found in /home/op/radio.");
+    }
 }
 
-// An installed program on Linux: its own file, and the installed help page.
-TEST_F(WindowTest, TheVersionAndTheHelpPageAreWhereThePlatformFindsThem) {
-    os.workingDirectory = "/home/op/empty";
-    os.programFileAt = "/proc/self/exe";
-    os.helpPageAt = "/usr/share/doc/quarnel/QuarnelHelp.html";
-    os.versions = {{"/proc/self/exe", {1, 0, 0, 0}}, {"/home/op/empty/quarnel", {9, 9, 9, 9}}};
-    TTabbedForm& window = build();
-    EXPECT_EQ(window.lblVersionNumber->text(), u"1.0.0.0"_s);
-
-    QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
-    EXPECT_THAT(os.calls, ElementsAre("openDocument [/usr/share/doc/quarnel/QuarnelHelp.html]"));
+// The platform's answers decide the separator, so each system's are tried on
+// every build; a root directory keeps its separator and gets one more.
+TEST_F(WindowTest, TheHelpPageIsJoinedWithTheSeparatorOfTheSystemThePlatformAnswersFor) {
+    const struct {
+        SystemConventions system;
+        std::string directory;
+        std::string page;
+    } cases[] = {
+        {kWindowsConventions, R"(C:\Radio)", R"(C:\Radio\QuarnelHelp.html)"},
+        {kWindowsConventions, R"(C:\)", R"(C:\\QuarnelHelp.html)"},
+        {kLinuxConventions, "/home/op/radio", "/home/op/radio/QuarnelHelp.html"},
+        {kLinuxConventions, "/", "//QuarnelHelp.html"},
+    };
+    for (const auto& [system, directory, page] : cases) {
+        SCOPED_TRACE(page);
+        os.answersFor = system;
+        os.workingDirectory = directory;
+        os.files = {{page, "<html></html>"}};
+        os.calls.clear();
+        TTabbedForm& window = build();
+        QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
+        EXPECT_THAT(os.calls, ElementsAre("openDocument [" + page + "]"));
+    }
 }
 
 TEST_F(WindowTest, TheHomePageButtonOpensWhatItShows) {

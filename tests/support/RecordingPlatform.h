@@ -42,8 +42,10 @@ class RecordingPlatform : public Platform {
     // Where the program's files are, when not in the current directory (as an
     // installed program on Linux finds them).
     std::optional<std::string> settingsFileAt;
-    std::optional<std::string> helpPageAt;
-    std::optional<std::string> programFileAt;
+    // The folder of the help page that came with the program; a page is found
+    // there only when `files` holds it.
+    std::optional<std::string> installedHelpFolderAt = "/opt/quarnel/doc";
+    std::string programFileAt = "/opt/quarnel/bin/quarnel";
     // The system whose file names, separators and line ends the double
     // answers: by default the one the test is built for.
     SystemConventions answersFor = kBuiltForConventions;
@@ -136,12 +138,8 @@ class RecordingPlatform : public Platform {
     std::string settingsFile(const std::string& fileName) override {
         return settingsFileAt ? *settingsFileAt : inCurrentDirectory(fileName);
     }
-    std::string helpPage(const std::string& fileName) override {
-        return helpPageAt ? *helpPageAt : inCurrentDirectory(fileName);
-    }
-    std::string programFile(const std::string& fileName) override {
-        return programFileAt ? *programFileAt : inCurrentDirectory(fileName);
-    }
+    std::optional<std::string> installedHelpFolder() override { return installedHelpFolderAt; }
+    std::string programFile() override { return programFileAt; }
 
     std::optional<std::string> readFile(const std::string& path) override {
         const auto found = files.find(path);

@@ -35,17 +35,12 @@ inline void captureQtWarnings() {
 
 // Paths and settings files as this system has them, so that one expectation
 // holds on Linux and on Windows: the program joins a directory and a file
-// name with the system's separator, writes CR LF line ends on Windows, and
-// calls itself quarnel or Quarnel.exe.
+// name with the system's separator and writes CR LF line ends on Windows.
 #ifdef _WIN32
 inline const std::string kRootDirectory = "C:\\";
 #else
 inline const std::string kRootDirectory = "/";
 #endif
-
-inline std::string programFileIn(const std::string& directory) {
-    return fileInDirectory(directory, kBuiltForConventions.programFileName);
-}
 
 // A settings text as this system writes it, with its line ends turned into
 // "\n"; a line end of the other kind fails the test.

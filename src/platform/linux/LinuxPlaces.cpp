@@ -20,11 +20,6 @@ constexpr std::string_view kSettingsFolder = "quarnel";
 // (given by the build from its install folders, e.g. "../share/doc/quarnel").
 constexpr std::string_view kDocumentsFromProgram = QUARNEL_DOCUMENTS_FROM_PROGRAM;
 
-bool exists(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0;
-}
-
 // Any directory entry, also a link that points nowhere or something that is
 // not a file: the user put it there, so it is the one the user means.
 bool hasEntry(const std::string& path) {
@@ -72,24 +67,19 @@ std::string SystemPlatform::settingsFile(const std::string& fileName) {
     return fileInDirectory(fileInDirectory(*configuration, kSettingsFolder), fileName);
 }
 
-std::string SystemPlatform::helpPage(const std::string& fileName) {
-    const std::string beside = inCurrentDirectory(fileName);
-    if (exists(beside)) {
-        return beside;
+// The installed help page is found from the running program's folder, so
+// that a moved install keeps working.
+std::optional<std::string> SystemPlatform::installedHelpFolder() {
+    const std::optional<std::string> program = runningProgramPath();
+    if (!program) {
+        return std::nullopt;
     }
-    if (const std::optional<std::string> program = runningProgramPath()) {
-        const std::string installed =
-            fileInDirectory(folderFrom(folderOf(*program), kDocumentsFromProgram), fileName);
-        if (exists(installed)) {
-            return installed;
-        }
-    }
-    return beside;
+    return folderFrom(folderOf(*program), kDocumentsFromProgram);
 }
 
 // The running program itself: an installed program has no copy in the folder
 // it is started from, and its own file is the one whose version matters.
-std::string SystemPlatform::programFile(const std::string&) {
+std::string SystemPlatform::programFile() {
     return "/proc/self/exe";
 }
 

@@ -15,7 +15,7 @@ import subprocess
 import unittest
 import xml.etree.ElementTree as ElementTree
 
-from quarnel_e2e import FORM_FILE, run, wait_until
+from quarnel_e2e import FORM_FILE, wait_until
 from wine_session import (HELPERS, VERSION, WineTestCase, set_up_session, tear_down_session,
                           windows_path)
 from test_window import settings_sections
@@ -79,20 +79,9 @@ class WindowsClockPathTest(WineTestCase):
     def set_and_see_the_answer(self, button):
         """Clicks the button and returns the error box's text, or None when
         no box came (the set succeeded)."""
-        q = self.quarnel
-        q.click(button)
-        try:
-            box = q.find_window("Quarnel", timeout=4)
-        except AssertionError:
-            print(f"{button}: Wine answered success")
-            return None
-        q.activate(box)
-        # A Windows message box copies its text with Ctrl+C.
-        text = q.copied_text(lambda: q.key("ctrl+c"), what="the error box")
-        print(f"{button}: Wine refused: {text!r}")
-        q.key("Return")
-        self.assertTrue(q.window_gone(box), "the error box stayed open")
-        q.activate(q.window)
+        self.quarnel.click(button)
+        text = self.error_box_text(timeout=4)
+        print(f"{button}: " + (f"Wine refused: {text!r}" if text else "Wine answered success"))
         return text
 
     def test_set_reset_and_accept_follow_what_wine_answers(self):
@@ -134,22 +123,7 @@ class InfoTest(WineTestCase):
         q = self.quarnel
         q.click_tab("Info")
         self.assertTrue(VERSION)
-        shown = wait_until(lambda: (t := self.read_label("lblVersionNumber")) == VERSION and t,
-                           5, interval=0.5)
-        self.assertEqual(shown or self.read_label("lblVersionNumber"), VERSION)
-
-    def read_label(self, widget):
-        """The label's digits and dots, by text recognition of a magnified
-        screenshot of its area."""
-        area = self.quarnel.form.widgets[widget]
-        picture = os.path.join(self.user.root, "label.png")
-        run(["import", "-window", self.quarnel.window,
-             "-crop", f"{area.width}x{area.height}+{area.x}+{area.y}", "+repage",
-             "-resize", "400%", "-colorspace", "Gray", picture],
-            env=self.quarnel._x_environment())
-        recognised = run(["tesseract", picture, "stdout", "--psm", "7",
-                          "-c", "tessedit_char_whitelist=0123456789."]).stdout
-        return recognised.strip()
+        self.assertShowsOnScreen("lblVersionNumber", VERSION, "0123456789.")
 
 
 class PauseSwitchTest(WineTestCase):
@@ -209,6 +183,20 @@ class PauseSwitchTest(WineTestCase):
     def net_calls(self, count):
         wait_until(lambda: len((self.read("net.exe.log") or "").splitlines()) >= count, 30)
         return (self.read("net.exe.log") or "").splitlines()
+
+    def test_a_failed_stop_leaves_the_switch_paused_and_says_why(self):
+        with open(self.file("net.exe.exitcode"), "w", encoding="ascii") as code:
+            code.write("2")
+        q = self.quarnel
+        q.click_tab("Timeshift")
+        q.click("swPauseActive")
+        self.assertEqual(self.net_calls(1), [f"stop\t{self.name}"])
+        text = self.error_box_text()
+        self.assertIn(f"The time service {self.name} could not be stopped: "
+                      "net.exe ended with exit code 2.", text or "")
+        self.assertShowsOnScreen("lbPauseActive", "Paused", "Paused")
+        self.assertEqual(len(self.running_keepers()), 2,
+                         "the program was stopped after the service had failed")
 
     def test_switching_on_stops_them_and_off_starts_them_again(self):
         q = self.quarnel

@@ -253,6 +253,43 @@ class WineTestCase(unittest.TestCase):
         moved = real_clock_step_ns() - self.real_clock_before
         self.assertLess(abs(moved), 50 * NS_PER_MS, "the real clock moved during the test")
 
+    def error_box_text(self, timeout=20):
+        """The text of the program's error box, which is then closed, or None
+        when no box came within the time."""
+        q = self.quarnel
+        try:
+            box = q.find_window("Quarnel", timeout=timeout)
+        except AssertionError:
+            return None
+        q.activate(box)
+        # A Windows message box copies its text with Ctrl+C.
+        text = q.copied_text(lambda: q.key("ctrl+c"), what="the error box")
+        q.key("Return")
+        self.assertTrue(q.window_gone(box), "the error box stayed open")
+        q.activate(q.window)
+        return text
+
+    def read_on_screen(self, widget, characters):
+        """A label's text, which cannot be copied, by text recognition of a
+        magnified screenshot of its area, limited to the expected
+        characters."""
+        area = self.quarnel.form.widgets[widget]
+        picture = os.path.join(self.user.root, "label.png")
+        run(["import", "-window", self.quarnel.window,
+             "-crop", f"{area.width}x{area.height}+{area.x}+{area.y}", "+repage",
+             "-resize", "400%", "-colorspace", "Gray", picture],
+            env=self.quarnel._x_environment())
+        recognised = run(["tesseract", picture, "stdout", "--psm", "7",
+                          "-c", f"tessedit_char_whitelist={characters}"]).stdout
+        return recognised.strip()
+
+    def assertShowsOnScreen(self, widget, text, characters, timeout=5.0):
+        """The label's text as drawn, waiting for the window to draw it."""
+        self.assertTrue(text)
+        shown = wait_until(lambda: (t := self.read_on_screen(widget, characters)) == text and t,
+                           timeout, interval=0.5)
+        self.assertEqual(shown or self.read_on_screen(widget, characters), text)
+
     def assertShows(self, widget, text, timeout=3.0):
         """The widget's text, waiting for a tick to write it."""
         shown = wait_until(lambda: (t := self.quarnel.text_of(widget)) == text and t, timeout,

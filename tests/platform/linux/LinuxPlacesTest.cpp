@@ -113,10 +113,23 @@ TEST_F(LinuxPlacesTest, TheHelpPageOfTheCurrentDirectoryWins) {
     EXPECT_EQ(system.helpPage("QuarnelHelp.html"), start() + "/QuarnelHelp.html");
 }
 
-// This test program is not installed: there is no help page beside it, and
-// the path it names is the current directory's, as always.
-TEST_F(LinuxPlacesTest, WithoutAnInstalledCopyTheHelpPathIsTheCurrentDirectorys) {
-    EXPECT_EQ(system.helpPage("QuarnelHelp.html"), start() + "/QuarnelHelp.html");
+// The installed copy is looked for from the running program's real folder:
+// this test program's, which is not installed, so no page is found.
+TEST_F(LinuxPlacesTest, TheInstalledHelpFolderIsFoundFromTheRunningProgram) {
+    const fs::path program = fs::read_symlink("/proc/self/exe");
+    const std::optional<std::string> installed = system.installedHelpFolder();
+    ASSERT_TRUE(installed);
+    EXPECT_EQ(fs::path(*installed).lexically_normal(),
+              (program.parent_path() / QUARNEL_DOCUMENTS_FROM_PROGRAM).lexically_normal());
+    EXPECT_EQ(system.helpPageFolders(), (std::vector<std::string>{start(), *installed}));
+    EXPECT_EQ(system.helpPage("QuarnelHelp.html"), std::nullopt);
+}
+
+// The running program is the file whose version counts, also when the current
+// directory holds a program of the same name.
+TEST_F(LinuxPlacesTest, TheProgramFileIsTheRunningProgram) {
+    place(start() + "/quarnel");
+    EXPECT_EQ(fs::canonical(system.programFile()), fs::canonical("/proc/self/exe"));
 }
 
 }  // namespace

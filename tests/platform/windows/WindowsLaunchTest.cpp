@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <thread>
+#include <vector>
+
 #include "WindowsTestSupport.h"
 #include "platform/SystemPlatform.h"
 
@@ -45,7 +51,8 @@ TEST_F(WindowsLaunchTest, OpensADocumentWithTheShellsDefaultAction) {
 }
 
 // The command interpreter looks for "net.exe" in the current directory first,
-// so a recorder under that name there stands in for the service command.
+// so a recorder under that name there stands in for the service command. It
+// ends with the exit code the test writes beside it.
 class WindowsServiceCommandTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -54,6 +61,20 @@ class WindowsServiceCommandTest : public ::testing::Test {
         fs::current_path(scratch.path());
     }
     void TearDown() override { fs::current_path(previousDirectory); }
+
+    void netEndsWith(unsigned long exitCode) const {
+        std::ofstream(scratch.path() / "net.exe.exitcode") << exitCode;
+    }
+
+    // Without a loop the call waits for the command, so the outcome is there
+    // when it returns.
+    Refusal controlService(TKeeperAction action, const std::string& serviceName) {
+        std::optional<Refusal> outcome;
+        system.controlService(action, false, serviceName,
+                              [&outcome](Refusal refusal) { outcome = std::move(refusal); });
+        EXPECT_TRUE(outcome) << "returned before the command had ended";
+        return outcome.value_or("no outcome");
+    }
 
     ScratchDirectory scratch;
     fs::path previousDirectory;
@@ -78,10 +99,48 @@ TEST_F(WindowsServiceCommandTest, RunsNetWithTheActionAndTheNameAsTyped) {
     const fs::path record = scratch.path() / "net.exe.args";
     for (const ServiceCase& c : cases) {
         SCOPED_TRACE(c.serviceName);
-        system.controlService(c.action, false, c.serviceName);
-        EXPECT_EQ(waitForFile(record), c.received);
+        EXPECT_EQ(controlService(c.action, c.serviceName), std::nullopt);
+        EXPECT_EQ(testing::readWhole(record), c.received);
         fs::remove(record);
     }
+}
+
+// net.exe ends with 0 only when it did the job; its own message was in the
+// console, which is gone by then, so the exit code is what is told.
+TEST_F(WindowsServiceCommandTest, AFailedCommandReportsNetsExitCode) {
+    for (const unsigned long exitCode : {2ul, 3534ul}) {
+        netEndsWith(exitCode);
+        EXPECT_EQ(controlService(TKeeperAction::Stop, "QuarnelTestKeeper"),
+                  "net.exe ended with exit code " + std::to_string(exitCode));
+    }
+}
+
+// The window's loop: the call returns at once, and the outcome comes from a
+// later poll, once the command has ended.
+class PollingLoop : public EventLoop {
+  public:
+    void pollUntil(std::function<bool()> finished) override { polls.push_back(finished); }
+
+    std::vector<std::function<bool()>> polls;
+};
+
+TEST_F(WindowsServiceCommandTest, WithALoopTheOutcomeComesFromThePollsAfterTheCommandEnded) {
+    PollingLoop loop;
+    SystemPlatform polled({.loop = &loop});
+    netEndsWith(2);
+    std::vector<Refusal> outcomes;
+    polled.controlService(TKeeperAction::Stop, false, "QuarnelTestKeeper",
+                          [&outcomes](Refusal refusal) { outcomes.push_back(std::move(refusal)); });
+    EXPECT_TRUE(outcomes.empty()) << "the call waited for the command";
+    ASSERT_EQ(loop.polls.size(), 1u);
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!loop.polls.front()() && std::chrono::steady_clock::now() < deadline) {
+        EXPECT_TRUE(outcomes.empty()) << "an outcome before the command ended";
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(outcomes, std::vector<Refusal>{"net.exe ended with exit code 2"});
+    EXPECT_TRUE(fs::exists(scratch.path() / "net.exe.args")) << "the command had not run";
 }
 
 }  // namespace

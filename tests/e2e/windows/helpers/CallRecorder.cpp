@@ -2,6 +2,8 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <array>
+#include <cstdlib>
 #include <string>
 
 #include "platform/windows/Utf16.h"
@@ -11,7 +13,28 @@
 // to a file named after its own program file with ".log" added. Built with
 // QUARNEL_KEEP_RUNNING it then runs until it is terminated, as a time keeper
 // does, ending by itself after two minutes so that a failed test leaves
-// nothing running for long.
+// nothing running for long; otherwise it ends with the exit code written in
+// the file named after it with ".exitcode" added, if there is one, as a
+// failing net.exe does.
+#ifndef QUARNEL_KEEP_RUNNING
+namespace {
+
+int exitCodeAsked(const std::wstring& self) {
+    const HANDLE file = CreateFileW((self + L".exitcode").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    std::array<char, 16> digits{};
+    DWORD read = 0;
+    ReadFile(file, digits.data(), static_cast<DWORD>(digits.size() - 1), &read, nullptr);
+    CloseHandle(file);
+    return std::atoi(digits.data());
+}
+
+}  // namespace
+#endif
+
 int main() {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -43,6 +66,6 @@ int main() {
     Sleep(120'000);
     return 3;
 #else
-    return 0;
+    return exitCodeAsked(self);
 #endif
 }

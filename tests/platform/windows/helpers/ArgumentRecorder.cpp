@@ -2,6 +2,8 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <array>
+#include <cstdlib>
 #include <string>
 
 #include "platform/windows/Utf16.h"
@@ -9,7 +11,25 @@
 // Stands in for a launched program and for "net.exe": writes the arguments it
 // received, one per line in UTF-8, to a file named after its own program file
 // with ".args" added. The file appears in one step, so a test that sees it can
-// read it whole.
+// read it whole. It then ends with the exit code written in the file named
+// after it with ".exitcode" added, if there is one, as a failing net.exe does.
+namespace {
+
+UINT exitCodeAsked(const std::wstring& self) {
+    const HANDLE file = CreateFileW((self + L".exitcode").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    std::array<char, 16> digits{};
+    DWORD read = 0;
+    ReadFile(file, digits.data(), static_cast<DWORD>(digits.size() - 1), &read, nullptr);
+    CloseHandle(file);
+    return static_cast<UINT>(std::strtoul(digits.data(), nullptr, 10));
+}
+
+}  // namespace
+
 int main() {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -36,5 +56,5 @@ int main() {
     if (!wrote || !MoveFileExW(partial.c_str(), record.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         return 1;
     }
-    return 0;
+    return static_cast<int>(exitCodeAsked(self));
 }
