@@ -23,6 +23,16 @@ QString helpPageMissing(const std::vector<std::string>& folders) {
         .arg(kHelpFileName, first, QString::fromStdString(folders.back()));
 }
 
+// Opens the target through the desktop and says when it could not.
+void openReporting(const std::string& target, const QString& what) {
+    quarnel::platform().openDocument(target, [what](const quarnel::Refusal& refusal) {
+        if (refusal) {
+            showErrorBox(QStringLiteral("%1 could not be opened: %2")
+                             .arg(what, QString::fromStdString(*refusal)));
+        }
+    });
+}
+
 }  // namespace
 
 // An unreadable version leaves the text as it was: empty at start-up.
@@ -43,15 +53,15 @@ void TTabbedForm::btnHelpTimeAdjustClick() {
         if (!page) {
             throw std::runtime_error(helpPageMissing(system.helpPageFolders()).toStdString());
         }
-        system.openDocument(*page);
+        openReporting(*page, QStringLiteral("The help page %1").arg(kHelpFileName));
     });
 }
 
 // The button shows the address and opens whatever it shows.
 void TTabbedForm::btnURLClick() {
-    quarnel::platform().openDocument(btnURL->text().toStdString());
+    openReporting(btnURL->text().toStdString(), btnURL->text());
 }
 
 void TTabbedForm::imgDonateButtonClick() {
-    quarnel::platform().openDocument(DonationAddress.toStdString());
+    openReporting(DonationAddress.toStdString(), DonationAddress);
 }

@@ -80,7 +80,9 @@ class Platform {
     virtual Refusal launchProgram(const std::string& filePath, const std::string& parameters) = 0;
 
     // Hands a document path or web address to the desktop's default program.
-    virtual void openDocument(const std::string& target) = 0;
+    // `done` hears whether the desktop could open it (a program for it was
+    // found and started), not what that program does afterwards.
+    virtual void openDocument(const std::string& target, Completion done) = 0;
     virtual std::optional<FileVersion> readFileVersion(const std::string& path) = 0;
 
     virtual std::string currentDirectory() = 0;

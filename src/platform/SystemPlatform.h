@@ -47,7 +47,7 @@ class SystemPlatform final : public Platform {
     void terminateProcess(ProcessId id) override;
     Refusal launchProgram(const std::string& filePath, const std::string& parameters) override;
 
-    void openDocument(const std::string& target) override;
+    void openDocument(const std::string& target, Completion done) override;
     std::optional<FileVersion> readFileVersion(const std::string& path) override;
 
     std::string currentDirectory() override;

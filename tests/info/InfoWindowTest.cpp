@@ -146,6 +146,22 @@ TEST_F(WindowTest, TheHomePageButtonOpensWhatItShows) {
                                       "openDocument [https://example.net/73]"));
 }
 
+// The desktop may have no program for the page or the address: that is said,
+// not assumed away.
+TEST_F(WindowTest, WhatTheDesktopCannotOpenIsReported) {
+    os.refuseOpenWith = "xdg-open: no method available for opening https://example.net/73";
+    os.files = {{fileInDirectory(os.workingDirectory, "QuarnelHelp.html"), "<html></html>"}};
+    TTabbedForm& window = build();
+    window.btnURL->setText(u"https://example.net/73"_s);
+    QTest::mouseClick(window.btnURL, Qt::LeftButton);
+    QTest::mouseClick(window.btnHelpTimeAdjust, Qt::LeftButton);
+    EXPECT_EQ(errorBoxes,
+              QStringList({u"https://example.net/73 could not be opened: xdg-open: no method "
+                           u"available for opening https://example.net/73."_s,
+                           u"The help page QuarnelHelp.html could not be opened: xdg-open: no "
+                           u"method available for opening https://example.net/73."_s}));
+}
+
 TEST_F(WindowTest, TheDonatePictureOpensTheDonationAddress) {
     TTabbedForm& window = build();
     EXPECT_EQ(DonationAddress, QStringLiteral(QUARNEL_DONATION_ADDRESS));

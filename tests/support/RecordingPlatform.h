@@ -37,6 +37,7 @@ class RecordingPlatform : public Platform {
     Refusal refuseAppendWith;  // an append adds nothing and says this
     Refusal refuseRenameWith;
     Refusal refuseLaunchWith;  // a launch starts nothing and says this
+    Refusal refuseOpenWith;    // so does the opening of a document
     std::string workingDirectory = "/home/op";
     std::string user = "1000";
     // Where the program's files are, when not in the current directory (as an
@@ -119,8 +120,9 @@ class RecordingPlatform : public Platform {
         return std::nullopt;
     }
 
-    void openDocument(const std::string& target) override {
+    void openDocument(const std::string& target, Completion done) override {
         calls.push_back("openDocument [" + target + "]");
+        done(refuseOpenWith);
     }
 
     std::optional<FileVersion> readFileVersion(const std::string& path) override {

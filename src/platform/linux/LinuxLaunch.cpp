@@ -16,19 +16,10 @@ constexpr const char* kTerminal = "x-terminal-emulator";
 // How often a command is looked at when nobody lent an event loop.
 constexpr useconds_t kWaitingStepMicroseconds = 10'000;
 
-// systemctl, for a system whose service manager is not on the bus. Shown
-// in a terminal (verbose), its outcome is what the user reads there; without
-// a terminal to show it in, a verbose command still has to run, and is
-// awaited like any other.
-void runServiceCommand(TKeeperAction action, bool verbose, const std::string& serviceName,
-                       EventLoop* loop, const Completion& done) {
-    const std::vector<std::string> command = serviceCommand(action, serviceName);
-    if (verbose) {
-        if (const std::optional<std::string> terminal = findExecutable(kTerminal)) {
-            done(spawnDetached(inTerminalThatStaysOpen(*terminal, command)));
-            return;
-        }
-    }
+// Starts `command` as our child and hands `done` its outcome when it ends:
+// from the loop, or, with no loop, before returning.
+void awaitCommand(const std::vector<std::string>& command, EventLoop* loop,
+                  const Completion& done) {
     std::string reason;
     std::shared_ptr<WatchedCommand> running = WatchedCommand::start(command, reason);
     if (!running) {
@@ -49,6 +40,22 @@ void runServiceCommand(TKeeperAction action, bool verbose, const std::string& se
             ::usleep(kWaitingStepMicroseconds);
         }
     }
+}
+
+// systemctl, for a system whose service manager is not on the bus. Shown
+// in a terminal (verbose), its outcome is what the user reads there; without
+// a terminal to show it in, a verbose command still has to run, and is
+// awaited like any other.
+void runServiceCommand(TKeeperAction action, bool verbose, const std::string& serviceName,
+                       EventLoop* loop, const Completion& done) {
+    const std::vector<std::string> command = serviceCommand(action, serviceName);
+    if (verbose) {
+        if (const std::optional<std::string> terminal = findExecutable(kTerminal)) {
+            done(spawnDetached(inTerminalThatStaysOpen(*terminal, command)));
+            return;
+        }
+    }
+    awaitCommand(command, loop, done);
 }
 
 }  // namespace
@@ -88,8 +95,10 @@ Refusal SystemPlatform::launchProgram(const std::string& filePath, const std::st
     return spawnDetached(arguments);
 }
 
-void SystemPlatform::openDocument(const std::string& target) {
-    spawnDetached({"xdg-open", target});
+// xdg-open ends once it has handed the target to the desktop's program for
+// it, and says whether it could (no program for it, no such file).
+void SystemPlatform::openDocument(const std::string& target, Completion done) {
+    awaitCommand({"xdg-open", target}, state_->helpers.loop, done);
 }
 
 }  // namespace quarnel

@@ -71,18 +71,30 @@ void SystemPlatform::controlService(TKeeperAction action, bool verbose,
     }
 }
 
-// No parameters are passed as an empty text, not as a missing argument. The
-// program takes its parameter text apart itself: nothing here refuses it.
-Refusal SystemPlatform::launchProgram(const std::string& filePath, const std::string& parameters) {
-    const std::wstring file = toUtf16(filePath);
-    const std::wstring arguments = toUtf16(parameters);
-    ShellExecuteW(nullptr, nullptr, file.c_str(), arguments.c_str(), nullptr, SW_SHOWNORMAL);
+namespace {
+
+// ShellExecuteW answers once the launch is under way, with a value above 32;
+// at most 32 means it failed, and the thread's last error says why.
+Refusal shellExecute(const std::wstring& file, const wchar_t* parameters) {
+    const HINSTANCE result =
+        ShellExecuteW(nullptr, nullptr, file.c_str(), parameters, nullptr, SW_SHOWNORMAL);
+    if (reinterpret_cast<INT_PTR>(result) <= 32) {
+        return lastSystemReason();
+    }
     return std::nullopt;
 }
 
-void SystemPlatform::openDocument(const std::string& target) {
-    const std::wstring document = toUtf16(target);
-    ShellExecuteW(nullptr, nullptr, document.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}  // namespace
+
+// No parameters are passed as an empty text, not as a missing argument. The
+// program takes its parameter text apart itself: nothing here refuses it.
+Refusal SystemPlatform::launchProgram(const std::string& filePath, const std::string& parameters) {
+    const std::wstring arguments = toUtf16(parameters);
+    return shellExecute(toUtf16(filePath), arguments.c_str());
+}
+
+void SystemPlatform::openDocument(const std::string& target, Completion done) {
+    done(shellExecute(toUtf16(target), nullptr));
 }
 
 }  // namespace quarnel

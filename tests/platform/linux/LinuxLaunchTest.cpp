@@ -273,12 +273,27 @@ TEST_F(LinuxLaunchTest, TheServiceManagerIsAskedBeforeSystemctl) {
     }
 }
 
-TEST_F(LinuxLaunchTest, DocumentsGoToXdgOpen) {
-    recorder("xdg-open");
-    const ScopedSearchPath path(scratch.path().string());
-
-    system.openDocument("/home/op/Quarnel Help.html");
-    EXPECT_EQ(argumentsOf("xdg-open"), "[/home/op/Quarnel Help.html]\n");
+// xdg-open's own word decides: it says when no program could open the target.
+TEST_F(LinuxLaunchTest, DocumentsGoToXdgOpenWhichSaysWhetherItCould) {
+    const struct {
+        const char* then;
+        Refusal outcome;
+    } cases[] = {
+        {"", std::nullopt},
+        {"echo 'xdg-open: no method available for opening x' >&2; exit 3\n",
+         "xdg-open: no method available for opening x"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(scratch.file("xdg-open.done"));
+        recorder("xdg-open", c.then);
+        const ScopedSearchPath path(scratch.path().string());
+        std::optional<Refusal> outcome;
+        system.openDocument("/home/op/Quarnel Help.html",
+                            [&](const Refusal& refusal) { outcome = refusal; });
+        EXPECT_EQ(argumentsOf("xdg-open"), "[/home/op/Quarnel Help.html]\n");
+        EXPECT_EQ(outcome, std::optional<Refusal>(c.outcome)) << c.then;
+    }
+    EXPECT_TRUE(hasNoChildren());
 }
 
 }  // namespace

@@ -40,14 +40,26 @@ TEST_F(WindowsLaunchTest, LaunchesAProgramWithItsParameters) {
 }
 
 TEST_F(WindowsLaunchTest, LaunchesAProgramWithoutParameters) {
-    system.launchProgram(utf8(program), "");
+    EXPECT_EQ(system.launchProgram(utf8(program), ""), std::nullopt);
     EXPECT_EQ(waitForFile(record()), "");
 }
 
 // A program file is a document whose default action is to run it.
 TEST_F(WindowsLaunchTest, OpensADocumentWithTheShellsDefaultAction) {
-    system.openDocument(utf8(program));
+    std::optional<Refusal> outcome;
+    system.openDocument(utf8(program), [&](const Refusal& refusal) { outcome = refusal; });
+    EXPECT_EQ(outcome, std::optional<Refusal>(Refusal()));
     EXPECT_EQ(waitForFile(record()), "");
+}
+
+// What the shell cannot start is refused with its reason, not assumed running.
+TEST_F(WindowsLaunchTest, WhatCannotBeStartedIsRefused) {
+    const std::string missing = utf8(program) + ".missing.exe";
+    EXPECT_NE(system.launchProgram(missing, ""), std::nullopt);
+    std::optional<Refusal> outcome;
+    system.openDocument(missing, [&](const Refusal& refusal) { outcome = refusal; });
+    ASSERT_TRUE(outcome.has_value());
+    EXPECT_NE(*outcome, std::nullopt);
 }
 
 // The command interpreter looks for "net.exe" in the current directory first,
