@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace quarnel {
@@ -17,5 +18,22 @@ struct ServiceAnswer {
 };
 
 using ServiceAnswered = std::function<void(ServiceAnswer)>;
+
+// Hands a service's answer on as a refusal or none; when nobody could be
+// asked, `nobodyThere` decides instead (another way, or the system's reason).
+template <typename Done, typename Fallback>
+void passOn(const ServiceAnswer& answer, const Done& done, const Fallback& nobodyThere) {
+    switch (answer.outcome) {
+        case ServiceAnswer::Outcome::Done:
+            done(std::nullopt);
+            return;
+        case ServiceAnswer::Outcome::Refused:
+            done(answer.reason);
+            return;
+        case ServiceAnswer::Outcome::Unavailable:
+            nobodyThere();
+            return;
+    }
+}
 
 }  // namespace quarnel

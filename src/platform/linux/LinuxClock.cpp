@@ -72,18 +72,8 @@ void SystemPlatform::shiftLocalTime(std::int64_t shift, Completion done) {
         return;
     }
     service->stepClock(roundedToMicroseconds(shift), [done, error](const ServiceAnswer& answer) {
-        switch (answer.outcome) {
-            case ServiceAnswer::Outcome::Done:
-                done(std::nullopt);
-                return;
-            case ServiceAnswer::Outcome::Refused:
-                done(answer.reason);
-                return;
-            case ServiceAnswer::Outcome::Unavailable:
-                // nobody to ask: the system's own refusal stands
-                done(std::string(std::strerror(error)));
-                return;
-        }
+        // With nobody to ask, the system's own refusal stands.
+        passOn(answer, done, [&] { done(std::string(std::strerror(error))); });
     });
 }
 
@@ -102,12 +92,7 @@ void SystemPlatform::setAutomaticSync(bool on, Completion done) {
         return;
     }
     service->setAutomaticSync(on, [done](const ServiceAnswer& answer) {
-        if (answer.outcome == ServiceAnswer::Outcome::Done) {
-            done(std::nullopt);
-        } else {
-            done(answer.reason.empty() ? "The system's time service could not be reached"
-                                       : answer.reason);
-        }
+        passOn(answer, done, [&] { done("The system's time service could not be reached"); });
     });
 }
 

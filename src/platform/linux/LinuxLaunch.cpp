@@ -71,17 +71,7 @@ void SystemPlatform::controlService(TKeeperAction action, bool verbose,
         return;
     }
     manager->controlUnit(action, unitName(serviceName), [=](const ServiceAnswer& answer) {
-        switch (answer.outcome) {
-            case ServiceAnswer::Outcome::Done:
-                done(std::nullopt);
-                return;
-            case ServiceAnswer::Outcome::Refused:
-                done(answer.reason);
-                return;
-            case ServiceAnswer::Outcome::Unavailable:
-                runServiceCommand(action, verbose, serviceName, loop, done);
-                return;
-        }
+        passOn(answer, done, [&] { runServiceCommand(action, verbose, serviceName, loop, done); });
     });
 }
 
