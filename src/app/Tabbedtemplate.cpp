@@ -91,9 +91,9 @@ void TTabbedForm::closeEvent(QCloseEvent* event) {
 // The keepers' start, when the tool was active, or the save alone.
 void TTabbedForm::FormClose() {
     if (swPauseActive->isChecked()) {
-        StartTimeKeepers([this](const std::optional<QString>& failure) { FinishClose(failure); });
+        StartTimeKeepers([this](const std::optional<QString>& failure) { finishClose(failure); });
     } else {
-        FinishClose(std::nullopt);
+        finishClose(std::nullopt);
     }
 }
 
@@ -101,7 +101,7 @@ void TTabbedForm::FormClose() {
 // started, they are saved before the window reports it and stays open, so
 // nothing the user entered is lost; when the save fails too, the keepers'
 // failure is shown before the user is asked about the save.
-void TTabbedForm::FinishClose(const std::optional<QString>& keepersFailure) {
+void TTabbedForm::finishClose(const std::optional<QString>& keepersFailure) {
     try {
         SaveSettings();
     } catch (const SettingsNotWritten& failure) {

@@ -127,7 +127,7 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
   private:
     void EnterSavedRunState();
     // Closing waits for the clock and the keepers to settle (app/).
-    void FinishClose(const std::optional<QString>& keepersFailure);
+    void finishClose(const std::optional<QString>& keepersFailure);
     void clockChangeSettled(bool succeeded);
     void keepersSettled();
     bool someKeeperWillCorrectTheClock() const;
