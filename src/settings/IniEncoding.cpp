@@ -8,6 +8,7 @@ namespace {
 
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 constexpr char32_t kReplacement = 0xFFFD;
 
 void appendUtf8(std::string& out, char32_t c) {
@@ -72,12 +73,15 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
-std::string fromUtf16Le(std::string_view bytes) {
+enum class ByteOrder { LittleEndian, BigEndian };
+
+std::string fromUtf16(std::string_view bytes, ByteOrder order) {
     std::string out;
     out.reserve(bytes.size());
+    const std::size_t high = order == ByteOrder::BigEndian ? 0 : 1;
     const auto unitAt = [&](std::size_t i) {
-        return static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                     static_cast<unsigned char>(bytes[i + 1]) << 8);
+        return static_cast<char16_t>(static_cast<unsigned char>(bytes[i + 1 - high]) |
+                                     static_cast<unsigned char>(bytes[i + high]) << 8);
     };
     std::size_t i = 0;
     while (i + 1 < bytes.size()) {
@@ -97,6 +101,26 @@ std::string fromUtf16Le(std::string_view bytes) {
         appendUtf8(out, kReplacement);  // an odd byte at the end
     }
     return out;
+}
+
+bool isAsciiCharacter(char byte) {
+    const auto value = static_cast<unsigned char>(byte);
+    return value > 0 && value < 0x80;
+}
+
+// UTF-16 without a mark, told by its first character: ASCII, so one of its
+// two bytes is NUL, which 8-bit text and UTF-8 never hold there.
+std::optional<ByteOrder> unmarkedUtf16Order(std::string_view bytes) {
+    if (bytes.size() < 2 || bytes.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    if (isAsciiCharacter(bytes[0]) && bytes[1] == '\0') {
+        return ByteOrder::LittleEndian;
+    }
+    if (bytes[0] == '\0' && isAsciiCharacter(bytes[1])) {
+        return ByteOrder::BigEndian;
+    }
+    return std::nullopt;
 }
 
 // The code points of bytes 0x80 to 0x9F; the five bytes the code page leaves
@@ -120,14 +144,18 @@ std::string fromWindows1252(std::string_view bytes) {
     return out;
 }
 
-}  // namespace
-
-// A UTF-8 mark before bytes that are not UTF-8 (an editor that added the mark
-// to 8-bit text) says nothing about them: they are read as without it.
-std::string decodeIniText(std::string_view bytes) {
+std::string decodeUnchecked(std::string_view bytes) {
     if (bytes.starts_with(kUtf16LeMark)) {
-        return fromUtf16Le(bytes.substr(kUtf16LeMark.size()));
+        return fromUtf16(bytes.substr(kUtf16LeMark.size()), ByteOrder::LittleEndian);
     }
+    if (bytes.starts_with(kUtf16BeMark)) {
+        return fromUtf16(bytes.substr(kUtf16BeMark.size()), ByteOrder::BigEndian);
+    }
+    if (const std::optional<ByteOrder> order = unmarkedUtf16Order(bytes)) {
+        return fromUtf16(bytes, *order);
+    }
+    // A UTF-8 mark before bytes that are not UTF-8 (an editor that added the
+    // mark to 8-bit text) says nothing about them: they are read as without it.
     if (bytes.starts_with(kUtf8Mark)) {
         bytes.remove_prefix(kUtf8Mark.size());
     }
@@ -135,6 +163,16 @@ std::string decodeIniText(std::string_view bytes) {
         return std::string(bytes);
     }
     return fromWindows1252(bytes);
+}
+
+}  // namespace
+
+std::optional<std::string> decodeIniText(std::string_view bytes) {
+    std::string text = decodeUnchecked(bytes);
+    if (text.find('\0') != std::string::npos) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 }  // namespace quarnel

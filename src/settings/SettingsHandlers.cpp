@@ -20,16 +20,18 @@ std::string settingsPath() {
     return quarnel::platform().settingsFile(IniFileName.toStdString());
 }
 
-// A file that cannot be read gives the defaults; whether it exists all the
-// same is remembered, so that the close does not replace it with them.
+// A file that cannot be read, or whose text cannot be made out, gives the
+// defaults; whether it exists all the same is remembered, so that the close
+// does not replace it with them.
 IniDocument readSettingsFile() {
     const std::string path = settingsPath();
     const std::optional<std::string> bytes = quarnel::platform().readFile(path);
-    if (!bytes) {
+    const std::optional<std::string> text = bytes ? quarnel::decodeIniText(*bytes) : std::nullopt;
+    if (!text) {
         unit.SettingsUnreadable = !quarnel::platform().fileIsMissing(path);
         return {};
     }
-    return IniDocument::parse(quarnel::decodeIniText(*bytes));
+    return IniDocument::parse(*text);
 }
 
 QString textOf(const IniDocument& settings, std::string_view section, std::string_view key) {
@@ -151,8 +153,8 @@ void TTabbedForm::SaveSettings() {
     }
     SaveDecodeSettings(settings);
 
-    if (quarnel::platform().replaceFile(
+    if (const quarnel::Refusal refusal = quarnel::platform().replaceFile(
             path, settings.serialise(quarnel::platform().conventions().settingsLineEnd))) {
-        throw SettingsNotWritten(path);
+        throw SettingsNotWritten(path, *refusal);
     }
 }

@@ -81,7 +81,8 @@ TEST_F(SettingsOnLinuxTest, AFileThatCannotBeWrittenIsNamedInFullAndTheUserChoos
     TTabbedForm& window = build();
     window.show();
     const QString question = QString::fromStdString("In " + (directory / "Quarnel.ini").string() +
-                                                    " kann nicht geschrieben werden.");
+                                                    " kann nicht geschrieben werden.\n"
+                                                    "No such file or directory.");
 
     EXPECT_FALSE(window.close());
     EXPECT_TRUE(window.isVisible());
@@ -92,6 +93,33 @@ TEST_F(SettingsOnLinuxTest, AFileThatCannotBeWrittenIsNamedInFullAndTheUserChoos
     EXPECT_THAT(closeQuestions, ElementsAre(question, question));
     EXPECT_THAT(entries(directory), ElementsAre("Quarnel.ini"));
     EXPECT_THAT(errorBoxes, ElementsAre());
+}
+
+// A link another user put into a working folder everyone may write to is not
+// followed: the file it aims at is neither read nor made, and the question
+// says why.
+TEST_F(SettingsOnLinuxTest, APlantedLinkIsNotFollowedAndTheQuestionSaysWhy) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "giving a link to another user needs root";
+    }
+    ::chmod(directory.c_str(), 0777);
+    const fs::path aimedAt = directory / "notes.txt";
+    const fs::path link = directory / "Quarnel.ini";
+    fs::create_symlink(aimedAt, link);
+    ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+    TTabbedForm& window = build();
+    window.show();
+
+    EXPECT_FALSE(window.close());
+    EXPECT_THAT(closeQuestions,
+                ElementsAre(QString::fromStdString(
+                    "In " + link.string() +
+                    " kann nicht geschrieben werden.\nThe settings file is a link that another "
+                    "user made in a folder others may write to, so Quarnel neither reads nor "
+                    "writes the file it points to; remove the link or start Quarnel in another "
+                    "folder.")));
+    EXPECT_FALSE(fs::exists(aimedAt));
+    EXPECT_TRUE(fs::is_symlink(link));
 }
 
 // Root reads files whatever their permissions; these cannot be read by

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QtTest/QTest>
 
+#include "platform/FileRules.h"
 #include "settings/IniDocument.h"
 #include "support/WindowFixture.h"
 
@@ -326,8 +327,8 @@ TEST_F(SettingsWindowTest, AFailedSaveKeepsTheOldFileAndLetsTheUserChoose) {
     window.show();
     window.ListBox1->clear();
     os.refuseReplaceWith = "Permission denied";
-    const QString question =
-        QString::fromStdString("In " + settingsPath() + " kann nicht geschrieben werden.");
+    const QString question = QString::fromStdString(
+        "In " + settingsPath() + " kann nicht geschrieben werden.\nPermission denied.");
 
     EXPECT_FALSE(window.close()) << "stay open";
     EXPECT_TRUE(window.isVisible());
@@ -340,6 +341,35 @@ TEST_F(SettingsWindowTest, AFailedSaveKeepsTheOldFileAndLetsTheUserChoose) {
     EXPECT_FALSE(window.isVisible());
     EXPECT_THAT(closeQuestions, ElementsAre(question, question));
     EXPECT_EQ(os.files[settingsPath()], old);
+}
+
+// The system's reason follows the question's first line on a line of its
+// own, as a sentence; the refusals the platform makes itself are explained.
+TEST_F(SettingsWindowTest, TheQuestionAfterAFailedSaveGivesTheSystemsReason) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Permission denied", "Permission denied."},
+        {"No such file or directory", "No such file or directory."},
+        {"No space left on device", "No space left on device."},
+        {"Access is denied", "Access is denied."},
+        {"the disk is full", "The disk is full."},
+        {std::string(kReadOnlyFileRefusal),
+         "The file is read-only; allow writing to it to keep the settings."},
+        {std::string(kForeignLinkRefusal),
+         "The settings file is a link that another user made in a folder others may write to, so "
+         "Quarnel neither reads nor writes the file it points to; remove the link or start "
+         "Quarnel in another folder."},
+    };
+    for (const auto& [reason, line] : cases) {
+        closeQuestions.clear();
+        TTabbedForm& window = build();
+        window.show();
+        os.refuseReplaceWith = reason;
+        EXPECT_FALSE(window.close()) << reason;
+        EXPECT_THAT(closeQuestions,
+                    ElementsAre(QString::fromStdString(
+                        "In " + settingsPath() + " kann nicht geschrieben werden.\n" + line)));
+        os.refuseReplaceWith.reset();
+    }
 }
 
 TEST_F(SettingsWindowTest, AfterStayingOpenTheNextCloseCanSave) {
@@ -364,8 +394,10 @@ TEST_F(SettingsWindowTest, WhenKeepersAndSaveBothFailBothAreShown) {
 
     EXPECT_TRUE(window.close());
     EXPECT_THAT(errorBoxes, ElementsAre(u"The program parameters leave a quote open: 'open."_s));
-    EXPECT_THAT(closeQuestions, ElementsAre(QString::fromStdString(
-                                    "In " + settingsPath() + " kann nicht geschrieben werden.")));
+    EXPECT_THAT(closeQuestions,
+                ElementsAre(QString::fromStdString("In " + settingsPath() +
+                                                   " kann nicht geschrieben werden.\n"
+                                                   "Read-only file system.")));
 }
 
 // A file that exists but cannot be read may hold everything the user wrote:
@@ -387,6 +419,32 @@ TEST_F(SettingsWindowTest, AFileThatCouldNotBeReadIsNeverOverwritten) {
     window.show();
     EXPECT_TRUE(window.close());
     EXPECT_EQ(errorBoxes.size(), 1) << "said once";
+}
+
+// Text the reader cannot make sense of (a NUL is in no settings text) may
+// be the user's file in an encoding Quarnel does not know: it is treated as
+// a file that cannot be read, and left as it was.
+TEST_F(SettingsWindowTest, AFileInNoEncodingTheReaderKnowsIsNeverOverwritten) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"UTF-32", std::string("\xFF\xFE\0\0[\0\0\0S\0\0\0]\0\0\0", 16)},
+        {"UTF-32 without a mark", std::string("[\0\0\0S\0\0\0]\0\0\0\n\0\0\0", 16)},
+        {"8-bit text with a NUL", std::string("[Clips]\nNumOfClips=1\nClip0=a\0b\n", 31)},
+    };
+    for (const auto& [what, file] : cases) {
+        unit = UnitState{};
+        errorBoxes.clear();
+        givenSettingsFile(file);
+        TTabbedForm& window = build();
+        window.ListBox1->addItem(u"typed in this run"_s);
+        window.show();
+
+        EXPECT_TRUE(window.close()) << what;
+        EXPECT_EQ(os.files[settingsPath()], file) << what;
+        EXPECT_THAT(errorBoxes,
+                    ElementsAre(QString::fromStdString(
+                        settingsPath() + " could not be read at start; it was left as it was.")))
+            << what;
+    }
 }
 
 TEST_F(SettingsWindowTest, TextsComeBackExactlyAsTheyWereWritten) {
@@ -428,11 +486,18 @@ TEST_F(SettingsWindowTest, AValueEndingInACarriageReturnKeepsItsOtherCharacters)
     }
 }
 
+// UTF-16 in either byte order, with its mark or without one (an editor's
+// choice), is as good as the profile functions' own.
 TEST_F(SettingsWindowTest, FilesWrittenByTheWindowsProfileFunctionsAreRead) {
     const std::string utf16 = std::string("\xFF\xFE[\0s\0e\0t\0u\0p\0]\0\r\0\n\0", 20) +
                               std::string("s\0e\0r\0v\0i\0c\0e\0=\0\xE4\0\r\0\n\0", 22);
+    const std::string utf16BigEndian = std::string("\xFE\xFF\0[\0s\0e\0t\0u\0p\0]\0\r\0\n", 20) +
+                                       std::string("\0s\0e\0r\0v\0i\0c\0e\0=\x65\xE5\0\r\0\n", 22);
     const std::pair<std::string, QString> cases[] = {
         {utf16, u"ä"_s},
+        {utf16.substr(2), u"ä"_s},
+        {utf16BigEndian, u"日"_s},
+        {utf16BigEndian.substr(2), u"日"_s},
         {"[Setup]\r\nService=f\xFCr\r\n", u"für"_s},
         {"\xEF\xBB\xBF[Setup]\nService=f\xC3\xBCr\n", u"für"_s},
     };

@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/FileRules.h"
 #include "platform/SystemPlatform.h"
 #include "platform/linux/ConfigurationFolder.h"
+#include "platform/linux/LinkChain.h"
 #include "platform/linux/RegularFile.h"
 #include "platform/linux/UniqueFd.h"
 
@@ -36,35 +38,10 @@ mode_t modeForReplacing(const std::string& path) {
     return 0666 & ~currentUmask();
 }
 
-std::string directoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The file a save replaces: `path`, or where its chain of symbolic links ends
-// (which need not exist yet), so that a link the user made stays a link.
-std::optional<std::string> fileBehindLinks(const std::string& path) {
-    constexpr int kMostLinks = 40;  // as the kernel follows them
-    std::string current = path;
-    for (int followed = 0; followed <= kMostLinks; ++followed) {
-        struct stat status {};
-        if (::lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-            return current;
-        }
-        char target[PATH_MAX];
-        const ssize_t length = ::readlink(current.c_str(), target, sizeof target);
-        if (length < 0 || static_cast<std::size_t>(length) == sizeof target) {
-            errno = length < 0 ? errno : ENAMETOOLONG;
-            return std::nullopt;
-        }
-        const std::string next(target, static_cast<std::size_t>(length));
-        current = next.starts_with('/') ? next : directoryOf(current) + "/" + next;
-    }
-    errno = ELOOP;
-    return std::nullopt;
+// Renaming over a file needs only its folder's permission; a file the user
+// may not write to (root may write to any) was made read-only to keep it.
+bool userMayNotWrite(const std::string& path) {
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES;
 }
 
 // A rename reaches the disk with its directory; a file system that cannot
@@ -118,14 +95,18 @@ std::string SystemPlatform::currentDirectory() {
 }
 
 // Only a regular file of sensible size is read: a FIFO or a device under the
-// settings file's name must not hang or exhaust the program at start-up.
+// settings file's name must not hang or exhaust the program at start-up. Nor
+// is anything read through a link another user may have planted.
 std::optional<std::string> SystemPlatform::readFile(const std::string& path) {
-    constexpr std::uint64_t kLargestFile = 64 * 1024 * 1024;
-    const std::optional<RegularFile> file = RegularFile::open(path);
-    if (!file || file->size() > kLargestFile) {
+    const LinkEnd end = followLinks(path);
+    if (end.refusal) {
         return std::nullopt;
     }
-    return file->readAll(kLargestFile);
+    const std::optional<RegularFile> file = RegularFile::open(end.file);
+    if (!file || file->size() > kLargestReadableFile) {
+        return std::nullopt;
+    }
+    return file->readAll(kLargestReadableFile);
 }
 
 bool SystemPlatform::fileIsMissing(const std::string& path) {
@@ -143,20 +124,27 @@ void SystemPlatform::makeSettingsFolder(const std::string& path) {
 // reach the disk, and then take the old file's name in one rename, which in
 // turn reaches the disk with the directory. The settings folder under
 // ~/.config is made when missing; elsewhere a missing folder is refused, so
-// that a working folder deleted meanwhile is not made again.
+// that a working folder deleted meanwhile is not made again. A folder the
+// user may not write to is refused before a file that is read-only, as the
+// system would refuse them.
 Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& contents) {
     makeSettingsFolder(path);
-    const std::optional<std::string> replaced = fileBehindLinks(path);
-    if (!replaced) {
-        return systemReason();
+    const LinkEnd end = followLinks(path);
+    if (end.refusal) {
+        return end.refusal;
     }
-    std::string temporary = *replaced + ".XXXXXX";
+    const std::string& replaced = end.file;
+    std::string temporary = replaced + ".XXXXXX";
     UniqueFd file(::mkstemp(temporary.data()));
     if (!file.valid()) {
         return systemReason();
     }
+    if (userMayNotWrite(replaced)) {
+        ::unlink(temporary.c_str());
+        return std::string(kReadOnlyFileRefusal);
+    }
     // mkstemp makes the file private to the user.
-    ::fchmod(file.get(), modeForReplacing(*replaced));
+    ::fchmod(file.get(), modeForReplacing(replaced));
 
     const bool written = writeAll(file.get(), contents) && ::fsync(file.get()) == 0;
     const std::string writeReason = written ? std::string() : systemReason();
@@ -166,22 +154,28 @@ Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& 
         ::unlink(temporary.c_str());
         return reason;
     }
-    if (std::rename(temporary.c_str(), replaced->c_str()) != 0) {
+    if (std::rename(temporary.c_str(), replaced.c_str()) != 0) {
         const std::string reason = systemReason();
         ::unlink(temporary.c_str());
         return reason;
     }
-    return syncDirectory(directoryOf(*replaced));
+    return syncDirectory(directoryOf(replaced));
 }
 
 // A name that holds no regular file (a FIFO, a device) takes nothing, and
-// opening never blocks.
+// opening never blocks. Links are followed as for a replace; the file at the
+// end of them is opened without following another link put there meanwhile.
 Refusal SystemPlatform::appendToFile(const std::string& path, const std::string& text) {
     if (isInConfigurationFolder(path)) {
         makeMissingFolders(path);
     }
-    UniqueFd file(::open(path.c_str(),
-                         O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666));
+    const LinkEnd end = followLinks(path);
+    if (end.refusal) {
+        return end.refusal;
+    }
+    UniqueFd file(::open(
+        end.file.c_str(),
+        O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW, 0666));
     if (!file.valid()) {
         return systemReason();
     }

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/FileRules.h"
 #include "platform/SystemPlatform.h"
 #include "platform/windows/SystemReason.h"
 #include "platform/windows/UniqueHandle.h"
@@ -67,19 +68,24 @@ std::string SystemPlatform::currentDirectory() {
     }
 }
 
+// A file larger than any settings file is not read at all, as on Linux: its
+// size is asked first, and a file that grows while it is read stops there.
 std::optional<std::string> SystemPlatform::readFile(const std::string& path) {
     const std::wstring name = toUtf16(path);
     const UniqueHandle file(CreateFileW(name.c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
+    LARGE_INTEGER size{};
+    if (!file.valid() || !GetFileSizeEx(file.get(), &size) ||
+        static_cast<std::uint64_t>(size.QuadPart) > kLargestReadableFile) {
         return std::nullopt;
     }
     std::string contents;
     std::array<char, 64 * 1024> chunk{};
     DWORD read = 0;
     do {
-        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr)) {
+        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr) ||
+            contents.size() + read > kLargestReadableFile) {
             return std::nullopt;
         }
         contents.append(chunk.data(), read);
@@ -99,9 +105,16 @@ bool SystemPlatform::fileIsMissing(const std::string& path) {
 // disk; then one rename puts it over the old file, so the name always holds
 // either the old or the new contents in full. (ReplaceFileW is not used: under
 // Wine it deletes the old file before moving the new one in, and a refused
-// replace leaves an empty file of its own behind.)
+// replace leaves an empty file of its own behind.) The rename would take the
+// place of a file the user marked read-only, and with it the mark: such a
+// file is refused.
 Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& contents) {
     const std::wstring target = toUtf16(path);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return std::string(kReadOnlyFileRefusal);
+    }
     std::array<wchar_t, MAX_PATH> temporary{};
     if (GetTempFileNameW(directoryOf(target).c_str(), L"qrn", 0, temporary.data()) == 0) {
         return lastSystemReason();

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/FileRules.h"
 #include "platform/SystemPlatform.h"
 #include "platform/linux/ScratchSupport.h"
 #include "platform/linux/UniqueFd.h"
@@ -100,6 +101,35 @@ TEST_F(LinuxFilesTest, AReplacedFileKeepsItsPermissionsAndANewOneFollowsTheUmask
     EXPECT_EQ(fs::status(fresh).permissions(), fs::perms(0644));
 }
 
+// Renaming over a file needs only the folder's permission; a file the user
+// may not write to is refused all the same: the user made it read-only to
+// keep it. Root writes to every file, and so replaces it.
+TEST_F(LinuxFilesTest, AFileTheUserMayNotWriteToIsNotReplaced) {
+    ::chmod(directory.c_str(), 0777);
+    const std::pair<mode_t, std::string> cases[] = {
+        {0444, std::string(kReadOnlyFileRefusal)},
+        {0666, "replaced"},
+    };
+    for (const auto& [mode, outcome] : cases) {
+        const std::string path = directory / "Quarnel.ini";
+        std::ofstream(path) << "old";
+        ::chmod(path.c_str(), mode);
+        EXPECT_EQ(replaceAsUnprivilegedUser(path, "new"), outcome == "replaced" ? "" : outcome)
+            << std::oct << mode;
+        EXPECT_EQ(system.readFile(path), outcome == "replaced" ? "new" : "old") << std::oct << mode;
+        EXPECT_EQ(entries(), std::vector<std::string>{"Quarnel.ini"}) << std::oct << mode;
+        fs::remove(path);
+    }
+    const std::string path = directory / "Quarnel.ini";
+    std::ofstream(path) << "old";
+    ::chmod(path.c_str(), 0444);
+    if (::geteuid() == 0) {
+        EXPECT_EQ(system.replaceFile(path, "new"), std::nullopt) << "root";
+        EXPECT_EQ(system.readFile(path), "new");
+        EXPECT_EQ(fs::status(path).permissions(), fs::perms(0444));
+    }
+}
+
 TEST_F(LinuxFilesTest, AMissingDirectoryIsRefused) {
     EXPECT_EQ(system.replaceFile(directory / "gone" / "Quarnel.ini", "x"),
               "No such file or directory");
@@ -173,6 +203,81 @@ TEST_F(LinuxFilesTest, AnAbsoluteLinkAndALinkThatPointsNowhereAreFollowed) {
     EXPECT_EQ(system.readFile(directory / "real.ini"), "a");
     EXPECT_EQ(system.readFile(directory / "later.ini"), "d");
 }
+
+struct PlantedLinkCase {
+    const char* what;
+    uid_t linkOwner;
+    mode_t folderMode;  // of the folder holding the link, owned by root
+    bool asNobody;      // the user running Quarnel: nobody, else root
+    bool followed;
+};
+
+class LinuxFilesPlantedLinkTest : public LinuxFilesTest,
+                                  public ::testing::WithParamInterface<PlantedLinkCase> {};
+
+// A link in a folder others may write to may have been put there by one of
+// them, aimed at the user's own file: the user's settings would overwrite it.
+// Only a link of the user or of root, or one in a folder nobody else may
+// write to, is followed; the kernel's own protection (sticky folders,
+// fs.protected_symlinks) does not cover links read with readlink.
+TEST_P(LinuxFilesPlantedLinkTest, OnlyATrustedLinkIsReadOrWrittenThrough) {
+    const PlantedLinkCase& c = GetParam();
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "giving a link to another user needs root";
+    }
+    ::chmod(directory.c_str(), 0755);
+    const fs::path home = directory / "home";
+    const fs::path shared = directory / "shared";
+    fs::create_directory(home);
+    fs::create_directory(shared);
+    ::chmod(shared.c_str(), c.folderMode);
+    const fs::path notes = home / "notes.txt";
+    std::ofstream(notes) << "my notes";
+    const fs::path later = home / "later.ini";
+    const uid_t user = c.asNobody ? 65534 : 0;
+    ASSERT_EQ(::chown(home.c_str(), user, user), 0);
+    ASSERT_EQ(::chown(notes.c_str(), user, user), 0);
+    const fs::path link = shared / "Quarnel.ini";
+    const fs::path dangling = shared / "Dangling.ini";
+    fs::create_symlink(notes, link);
+    fs::create_symlink(later, dangling);
+    ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
+    ASSERT_EQ(::lchown(dangling.c_str(), c.linkOwner, c.linkOwner), 0);
+
+    const auto attempt = [&] {
+        std::string outcome = system.readFile(link).value_or("nothing");
+        outcome += "|" + system.replaceFile(link, "settings").value_or("replaced");
+        outcome += "|" + system.appendToFile(link, "+line").value_or("appended");
+        return outcome + "|" + system.replaceFile(dangling, "first").value_or("replaced");
+    };
+    const std::string outcome = c.asNobody ? outputAsUnprivilegedUser(attempt) : attempt();
+
+    const std::string refused(kForeignLinkRefusal);
+    if (c.followed) {
+        EXPECT_EQ(outcome, "my notes|replaced|appended|replaced") << c.what;
+        EXPECT_EQ(testing::readWhole(notes), "settings+line") << c.what;
+        EXPECT_EQ(testing::readWhole(later), "first") << c.what;
+    } else {
+        EXPECT_EQ(outcome, "nothing|" + refused + "|" + refused + "|" + refused) << c.what;
+        EXPECT_EQ(testing::readWhole(notes), "my notes") << c.what;
+        EXPECT_FALSE(fs::exists(later)) << c.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(home), fs::directory_iterator{}), 1)
+            << "a temporary was left " << c.what;
+    }
+    EXPECT_TRUE(fs::is_symlink(link)) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LinuxFilesPlantedLinkTest,
+    ::testing::Values(
+        PlantedLinkCase{"another user's, in a folder all may write to", 65534, 0777, false, false},
+        PlantedLinkCase{"another user's, in a sticky folder", 65534, 01777, false, false},
+        PlantedLinkCase{"another user's, in a folder its group may write to", 65534, 0775, false,
+                        false},
+        PlantedLinkCase{"root's, for another user", 0, 0777, true, true},
+        PlantedLinkCase{"the user's own, in a folder all may write to", 65534, 0777, true, true},
+        PlantedLinkCase{"another user's, in a folder only root writes to", 65534, 0755, false,
+                        true}));
 
 TEST_F(LinuxFilesTest, ALoopOfLinksIsRefused) {
     fs::create_symlink("b", directory / "a");

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "WindowsTestSupport.h"
+#include "platform/FileRules.h"
 #include "platform/SystemPlatform.h"
 #include "platform/windows/UniqueHandle.h"
 
@@ -81,6 +84,41 @@ TEST_F(WindowsFilesTest, AJournalIsAppendedToMeasuredAndMovedAside) {
     EXPECT_TRUE(system.renameReplacing(utf8(journal), utf8(older))) << "nothing to move";
     EXPECT_TRUE(system.appendToFile(utf8(scratch.path() / "gone" / "Quarnel.log"), "x\n"));
     EXPECT_EQ(system.fileSize(utf8(scratch.path())), std::nullopt) << "a folder";
+}
+
+// A file far larger than any settings file is not read at all (reading it
+// took seconds and hundreds of megabytes), so the close leaves it alone.
+TEST_F(WindowsFilesTest, AFileLargerThanTheLimitReadsAsNothingAndAtOnce) {
+    {
+        const UniqueHandle file(CreateFileW(settings.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file.valid());
+        LARGE_INTEGER size{};
+        size.QuadPart = static_cast<LONGLONG>(kLargestReadableFile) + 1;
+        ASSERT_TRUE(SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(SetEndOfFile(file.get()));
+    }
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(system.readFile(utf8(settings)).has_value()) << "not the whole file";
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    EXPECT_FALSE(system.fileIsMissing(utf8(settings))) << "it is there, just not read";
+    EXPECT_EQ(fs::file_size(settings), kLargestReadableFile + 1);
+}
+
+// A file the user marked read-only keeps its contents and its mark, and the
+// refusal says why.
+TEST_F(WindowsFilesTest, AFileMarkedReadOnlyIsNotReplaced) {
+    ASSERT_EQ(system.replaceFile(utf8(settings), "old"), std::nullopt);
+    ASSERT_TRUE(SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_READONLY));
+    struct Unmark {
+        const fs::path& file;
+        ~Unmark() { SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL); }
+    } unmarkForTheCleanUp{settings};
+
+    EXPECT_EQ(system.replaceFile(utf8(settings), "new"), std::string(kReadOnlyFileRefusal));
+    EXPECT_EQ(testing::readWhole(settings), "old");
+    EXPECT_NE(GetFileAttributesW(settings.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(entries(), 1u) << "no temporary left";
 }
 
 TEST_F(WindowsFilesTest, AMissingFileReadsAsNothing) {
