@@ -181,7 +181,7 @@ class RefusedByTheTimeServiceTest(TimeServiceWindowTest):
 
 class OveransweredByTheTimeServiceTest(RefusedByTheTimeServiceTest):
     time_service = "overanswering"
-    error_box = f"The clock could not be set: {OVERANSWERED}."
+    error_box = f"The clock could not be set: {OVERANSWERED}"
 
 
 class WithoutABusTest(TimeServiceWindowTest):
