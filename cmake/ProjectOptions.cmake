@@ -43,3 +43,46 @@ endif()
 
 # Warnings become errors with CMake's own CMAKE_COMPILE_WARNING_AS_ERROR (on in
 # the dev and windows-cross presets), which every compiler understands.
+
+# The program's builds on Linux are hardened as Debian hardens its packages,
+# whichever preset made them: a stack protector, stack clash protection,
+# control-flow protection where the compiler has it, a position-independent
+# program whose relocations are resolved at start and then made read-only,
+# and, in optimized builds, fortified libc calls (the checks need the
+# optimizer; without it glibc warns, an error here). The level replaces any
+# the compiler or the command line brings. Sanitizer builds (the asan preset,
+# the fuzzers) are left as they are: they are never shipped, and fortified
+# calls would hide from the sanitizers the overflows they look for.
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
+    include(CheckCXXCompilerFlag)
+    include(CheckCXXSourceCompiles)
+    include(CheckPIESupported)
+
+    check_pie_supported()
+    set_target_properties(quarnel_options PROPERTIES INTERFACE_POSITION_INDEPENDENT_CODE ON)
+    target_link_options(quarnel_options INTERFACE LINKER:-z,relro,-z,now)
+
+    target_compile_options(quarnel_options INTERFACE -fstack-protector-strong)
+    foreach(flag IN ITEMS -fstack-clash-protection -fcf-protection)
+        string(MAKE_C_IDENTIFIER "QUARNEL_HAS${flag}" supported)
+        check_cxx_compiler_flag(${flag} ${supported})
+        if(${supported})
+            target_compile_options(quarnel_options INTERFACE ${flag})
+        endif()
+    endforeach()
+
+    # Level 3 also checks sizes known only while the program runs, with a
+    # builtin GCC 12 and clang 9 have; glibc before 2.34 takes it as level 2.
+    check_cxx_source_compiles([[
+        #if !defined(__has_builtin) || !__has_builtin(__builtin_dynamic_object_size)
+        #error no __builtin_dynamic_object_size
+        #endif
+        int main() { return 0; }]] QUARNEL_HAS_DYNAMIC_OBJECT_SIZE)
+    if(QUARNEL_HAS_DYNAMIC_OBJECT_SIZE)
+        set(fortify_level 3)
+    else()
+        set(fortify_level 2)
+    endif()
+    target_compile_options(quarnel_options INTERFACE
+        "$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=${fortify_level}>")
+endif()

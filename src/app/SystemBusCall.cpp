@@ -25,9 +25,22 @@ bool meansNoService(const QDBusMessage& reply) {
     }
 }
 
+QDBusMessage withDefinedValues(const QDBusMessage& request, const QString& replySignature,
+                               const QDBusMessage& reply) {
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.signature() == replySignature) {
+        return reply;
+    }
+    return QDBusMessage::createError(
+        QDBusError::InvalidSignature,
+        QStringLiteral("The system service %1 answered %2 with values it does not define "
+                       "(signature \"%3\")")
+            .arg(request.service(), request.member(), reply.signature()));
+}
+
 }  // namespace
 
-void callSystemService(QDBusMessage request, std::function<void(const QDBusMessage&)> answered) {
+void callSystemService(QDBusMessage request, const QString& replySignature,
+                       std::function<void(const QDBusMessage&)> answered) {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) {
         answered(QDBusMessage::createError(QDBusError::Disconnected, bus.lastError().message()));
@@ -35,11 +48,12 @@ void callSystemService(QDBusMessage request, std::function<void(const QDBusMessa
     }
     request.setInteractiveAuthorizationAllowed(true);
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(request, kAnswerTimeoutMs));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [answered = std::move(answered)](QDBusPendingCallWatcher* call) {
-                         call->deleteLater();
-                         answered(call->reply());
-                     });
+    QObject::connect(
+        watcher, &QDBusPendingCallWatcher::finished, watcher,
+        [request, replySignature, answered = std::move(answered)](QDBusPendingCallWatcher* call) {
+            call->deleteLater();
+            answered(withDefinedValues(request, replySignature, call->reply()));
+        });
 }
 
 quarnel::ServiceAnswer answerOf(const QDBusMessage& reply) {

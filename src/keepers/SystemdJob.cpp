@@ -39,7 +39,8 @@ void SystemdJob::send(const QDBusMessage& request) {
     listenForJobEnds(true);
     QDBusConnection::systemBus().send(
         QDBusMessage::createMethodCall(kService, kPath, kManager, QStringLiteral("Subscribe")));
-    callSystemService(request, [this](const QDBusMessage& reply) {
+    // The reply is the job's object path.
+    callSystemService(request, QStringLiteral("o"), [this](const QDBusMessage& reply) {
         const quarnel::ServiceAnswer answer = answerOf(reply);
         if (answer.outcome != quarnel::ServiceAnswer::Outcome::Done) {
             finish(answer);

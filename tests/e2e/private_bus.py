@@ -55,11 +55,11 @@ class PrivateBus:
         self.address = _first_line(self.daemon, "dbus-daemon")
         self.services = []
 
-    def start_time_service(self, record, refuse=False):
-        """The stand-in time service; it appends each call to `record`."""
+    def start_time_service(self, record, behaviour="accepting"):
+        """The stand-in time service; it appends each call to `record` and
+        answers as `behaviour` says (timedate_standin.py)."""
         service = subprocess.Popen(
-            [SYSTEM_PYTHON, "-B", STANDIN, self.address, record]
-            + (["--refuse"] if refuse else []),
+            [SYSTEM_PYTHON, "-B", STANDIN, self.address, record, behaviour],
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         self.services.append(service)
         _first_line(service, "the stand-in time service")

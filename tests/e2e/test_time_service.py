@@ -13,11 +13,14 @@ import os
 import unittest
 
 from private_bus import PrivateBus
-from quarnel_e2e import (NS_PER_MS, QuarnelTestCase, Scratch, real_clock_step_ns, run,
+from quarnel_e2e import (NS_PER_MS, ClockLog, QuarnelTestCase, Scratch, real_clock_step_ns, run,
                          unprivileged, wait_until)
 
 PROBE = os.environ.get("QUARNEL_E2E_PROBE", "")
 REFUSED_DIRECTLY = "refused: Operation not permitted"
+# The stand-in answering SetTime with a string, a value the method does not have.
+OVERANSWERED = ("The system service org.freedesktop.timedate1 answered SetTime with values it "
+                "does not define (signature \"s\")")
 
 
 def read_lines(path):
@@ -62,7 +65,7 @@ class TimeServiceProbeTest(unittest.TestCase):
         bus = PrivateBus(self.scratch.path)
         self.addCleanup(bus.stop)
         if service:
-            bus.start_time_service(self.record, refuse=service == "refusing")
+            bus.start_time_service(self.record, service)
         return bus.address
 
     def test_a_refused_step_is_asked_of_the_time_service(self):
@@ -74,10 +77,23 @@ class TimeServiceProbeTest(unittest.TestCase):
                 self.assertEqual(read_lines(self.record)[-1], f"SetTime {usec} True True")
 
     def test_the_services_refusal_is_the_reason(self):
-        address = self.private_bus("refusing")
-        self.assertEqual(self.step(3_000_000, address),
-                         "refused: Automatic time synchronization is enabled")
-        self.assertEqual(read_lines(self.record), ["SetTime 300000 True True"])
+        # A reply with values SetTime does not have is no proof of a set.
+        cases = {
+            "refusing": "Automatic time synchronization is enabled",
+            "overanswering": OVERANSWERED,
+        }
+        for service, reason in cases.items():
+            with self.subTest(service):
+                self.record = self.scratch.file(f"timedate-{service}.log")
+                bus = PrivateBus(self.scratch.path)
+                try:
+                    bus.start_time_service(self.record, service)
+                    self.assertEqual(self.step(3_000_000, bus.address), f"refused: {reason}")
+                finally:
+                    bus.stop()
+                self.assertEqual(read_lines(self.record), ["SetTime 300000 True True"])
+                changes = ClockLog(self.scratch.file("clock.log")).changes()
+                self.assertTrue(changes and all(change.refused for change in changes), changes)
 
     def test_with_nobody_to_ask_the_direct_reason_stands(self):
         cases = {
@@ -99,7 +115,7 @@ class TimeServiceWindowTest(QuarnelTestCase):
     """The window, set to active, with every direct step refused; the
     subclasses say how the time service answers."""
 
-    time_service = "accepting"  # or "refusing", or None for no bus at all
+    time_service = "accepting"  # a behaviour of timedate_standin.py, or None for no bus at all
 
     def prepare(self):
         self.record = self.scratch.file("timedate.log")
@@ -107,7 +123,7 @@ class TimeServiceWindowTest(QuarnelTestCase):
         if self.time_service:
             bus = PrivateBus(self.scratch.path)
             self.addCleanup(bus.stop)
-            bus.start_time_service(self.record, refuse=self.time_service == "refusing")
+            bus.start_time_service(self.record, self.time_service)
             self.bus_address = bus.address
 
     def program_environment(self):
@@ -150,6 +166,8 @@ class ThroughTheTimeServiceTest(TimeServiceWindowTest):
 
 class RefusedByTheTimeServiceTest(TimeServiceWindowTest):
     time_service = "refusing"
+    error_box = ("The clock could not be set: Automatic time synchronization is enabled. Switch "
+                 "Quarnel on to hold it, or name the time service on the Setup tab.")
 
     def test_a_refusal_is_shown_and_not_booked(self):
         q = self.quarnel
@@ -157,10 +175,13 @@ class RefusedByTheTimeServiceTest(TimeServiceWindowTest):
         q.click("btnSet")
         self.assertDirectStepRefused()
         self.assertServiceAsked(["SetTime 100000 True True"])
-        self.assertErrorBox("The clock could not be set: Automatic time synchronization is "
-                            "enabled. Switch Quarnel on to hold it, or name the time service on "
-                            "the Setup tab.")
+        self.assertErrorBox(self.error_box)
         self.assertShowsAfterTick("edCurRunShift", "0.0")
+
+
+class OveransweredByTheTimeServiceTest(RefusedByTheTimeServiceTest):
+    time_service = "overanswering"
+    error_box = f"The clock could not be set: {OVERANSWERED}"
 
 
 class WithoutABusTest(TimeServiceWindowTest):
