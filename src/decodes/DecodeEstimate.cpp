@@ -53,12 +53,12 @@ void DecodeEstimator::take(const DecoderMessage& message, Moment now) {
                 }
                 // The first Status only tells the mode of what was gathered.
                 if (!client->statusMode.empty() && client->statusMode != m.mode) {
-                    client->samples.clear();
+                    client->clear();
                 }
                 client->statusMode = m.mode;
             } else if constexpr (std::is_same_v<Type, ClearMessage>) {
                 if (const auto found = m_clients.find(m.clientId); found != m_clients.end()) {
-                    found->second.samples.clear();
+                    found->second.clear();
                 }
             }
         },
@@ -79,10 +79,11 @@ void DecodeEstimator::takeDecode(const DecodeMessage& decode, Moment now) {
     }
     if (client->decodeMode != decode.mode) {
         client->decodeMode = decode.mode;
-        client->samples.clear();
+        client->clear();
     }
     client->samples.push_back({now, decode.deltaTime});
     if (client->samples.size() > kMostSamplesPerClient) {
+        client->lastDropped = client->samples.front().received;
         client->samples.pop_front();
     }
 }
@@ -104,7 +105,7 @@ DecodeEstimator::Client* DecodeEstimator::clientFor(const std::string& id) {
 
 void DecodeEstimator::restart(Moment now) {
     for (auto& [id, client] : m_clients) {
-        client.samples.clear();
+        client.clear();
     }
     m_settledAt = now + m_settings.settle;
 }
@@ -114,6 +115,9 @@ void DecodeEstimator::expire(Moment now) {
         while (!client.samples.empty() &&
                now - client.samples.front().received >= m_settings.window) {
             client.samples.pop_front();
+        }
+        if (client.lastDropped && now - *client.lastDropped >= m_settings.window) {
+            client.lastDropped.reset();
         }
     }
 }
@@ -131,6 +135,7 @@ DecodeSummary DecodeEstimator::summary(Moment now) {
         return summary;
     }
     summary.count = shown->samples.size();
+    summary.moreArrived = shown->lastDropped.has_value();
     if (summary.count >= std::max<std::size_t>(m_settings.minimumCount, 1)) {
         std::vector<double> deltaTimes;
         deltaTimes.reserve(summary.count);

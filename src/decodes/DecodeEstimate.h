@@ -25,6 +25,7 @@ struct DtEstimate {
 struct DecodeSummary {
     std::size_t count = 0;               // decodes in the window of the client shown
     std::optional<DtEstimate> estimate;  // none while there are too few
+    bool moreArrived = false;            // more came in the window than are kept
 };
 
 // Gathers the DTs of the decoders' reports and estimates from them. Time is
@@ -79,6 +80,14 @@ class DecodeEstimator {
         std::string statusMode;
         std::string decodeMode;
         std::deque<Sample> samples;
+        // When the newest decode dropped for want of room arrived: until it
+        // would have left the window, more arrived than are kept.
+        std::optional<Moment> lastDropped;
+
+        void clear() {
+            samples.clear();
+            lastDropped.reset();
+        }
     };
 
     void takeDecode(const DecodeMessage& decode, Moment now);

@@ -4,14 +4,15 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <array>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 
 #include "decodes/DecodeEstimate.h"
 
+class QNetworkDatagram;
 class QUdpSocket;
 
 // Listens to the decoding programs' UDP reports and keeps the estimate of
@@ -25,6 +26,12 @@ class QUdpSocket;
 // the first of them, so that a burst wakes the program twice instead of once
 // per datagram; the estimate is made at most once per show delay, not once
 // per datagram.
+//
+// Whoever reaches the socket chooses what Use proposes, so it receives only
+// what is sent to the address listened on: a unicast port is held alone (a
+// unicast datagram reaches one socket only, and a program sharing the port
+// would take the reports away), and a multicast group, which every listener
+// of the group receives in full, is shared but nothing else is let in.
 class DecodeListener : public QObject {
     Q_OBJECT
 
@@ -34,15 +41,20 @@ class DecodeListener : public QObject {
     explicit DecodeListener(QObject* parent = nullptr);
     ~DecodeListener() override;
 
-    // Opens the socket on the address (a multicast group is joined) and port.
-    // When that fails, problem() says why, for the user.
-    bool listen(const QHostAddress& address, quint16 port);
+    // Opens the socket on the host, an IP address or a name that is looked
+    // up first without waiting for the answer, and the port. When that fails,
+    // problem() says why, for the user, and changed() is raised.
+    void listen(const QString& host, quint16 port);
     // Closes the socket; `why` is the problem to report, if any.
     void stop(const QString& why = {});
     bool listening() const { return m_socket != nullptr; }
     const QString& problem() const { return m_problem; }
+    // The name being looked up before listening; empty when none is.
+    const QString& lookingUp() const { return m_lookingUp; }
 
-    // One datagram, as the socket hands it over.
+    // One datagram, as the socket hands it over; one sent to another
+    // address than the group listened on is dropped.
+    void receive(const QNetworkDatagram& datagram);
     void receive(std::span<const std::uint8_t> datagram);
     static constexpr std::chrono::milliseconds kReadDelay{10};
     static constexpr std::chrono::milliseconds kShowDelay{100};
@@ -60,6 +72,7 @@ class DecodeListener : public QObject {
     void changed();
 
   private:
+    void listenOn(const QHostAddress& address, quint16 port);
     void readPendingDatagrams();
     void armExpiry();
 
@@ -67,7 +80,11 @@ class DecodeListener : public QObject {
     static constexpr qint64 kLargestDatagram = 65536;
 
     std::unique_ptr<QUdpSocket> m_socket;
-    std::array<char, kLargestDatagram> m_datagram{};
+    QHostAddress m_group;  // null unless listening on a multicast group
+    QString m_lookingUp;
+    // Counts the listens and stops, so that a late answer to the lookup of
+    // an address no longer wanted is ignored.
+    std::uint64_t m_generation = 0;
     quarnel::DecodeEstimator m_estimator;
     QTimer m_read;
     QTimer m_show;

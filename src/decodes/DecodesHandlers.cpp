@@ -1,7 +1,6 @@
 // The decoders' reports: the Decodes line and the Use button of the Timeshift
 // tab, the listening switch, address and port of the Setup tab, and their
 // keys in the settings file.
-#include <QHostAddress>
 #include <QLocale>
 
 #include "app/Tabbedtemplate.h"
@@ -12,18 +11,17 @@ namespace {
 
 constexpr std::string_view kSection = "Decodes";
 constexpr std::string_view kDefaultAddress = "127.0.0.1";
-constexpr std::int32_t kDefaultPort = 2237;
+constexpr std::string_view kDefaultPort = "2237";
 
-// Why the window cannot listen with these texts; nothing when it can.
-QString listeningProblem(const QString& addressText, QHostAddress& address, const QString& portText,
-                         quint16& port) {
-    if (!address.setAddress(addressText)) {
-        return QStringLiteral("'%1' is not an IP address").arg(addressText);
+// Why the window cannot listen on this port; nothing when it can.
+QString portProblem(const QString& portText, quint16& port) {
+    if (portText.isEmpty()) {
+        return QStringLiteral("no port number given (1-65535)");
     }
     bool isNumber = false;
     const uint value = portText.toUInt(&isNumber);
     if (!isNumber || value < 1 || value > 65535) {
-        return QStringLiteral("the port must be a number from 1 to 65535");
+        return QStringLiteral("port %1 is not a port number (1-65535)").arg(portText);
     }
     port = static_cast<quint16>(value);
     return {};
@@ -34,25 +32,25 @@ QString listeningProblem(const QString& addressText, QHostAddress& address, cons
 // Opens, moves or closes the socket to match the Setup tab. A problem is
 // shown in the Decodes line, where it stays until the settings change.
 void TTabbedForm::ListenToDecoders() {
+    const QString address = edDecodesAddress->text().trimmed();
+    quint16 port = 0;
+    const QString problem = address.isEmpty() ? QStringLiteral("no address given")
+                                              : portProblem(edDecodesPort->text().trimmed(), port);
     if (!swListenDecoders->isChecked()) {
         Decodes.stop();
+    } else if (problem.isEmpty()) {
+        Decodes.listen(address, port);
     } else {
-        QHostAddress address;
-        quint16 port = 0;
-        const QString problem =
-            listeningProblem(edDecodesAddress->text(), address, edDecodesPort->text(), port);
-        if (problem.isEmpty()) {
-            Decodes.listen(address, port);
-        } else {
-            Decodes.stop(problem);
-        }
+        Decodes.stop(problem);
     }
     ShowDecodes();
 }
 
 void TTabbedForm::ShowDecodes() {
     std::optional<quarnel::DtEstimate> estimate;
-    if (!Decodes.listening()) {
+    if (!Decodes.lookingUp().isEmpty()) {
+        lblDecodes->setText(QStringLiteral("Decodes: looking up ") + Decodes.lookingUp());
+    } else if (!Decodes.listening()) {
         const QString problem = Decodes.problem();
         lblDecodes->setText(QStringLiteral("Decodes: ") +
                             (problem.isEmpty() ? QStringLiteral("not listening") : problem));
@@ -102,12 +100,17 @@ void TTabbedForm::DecodesClockMoved(std::int64_t shift) {
 }
 
 // A file without the section listens nowhere, as a first start does.
+// The address and port are shown as the file has them, also where they
+// cannot be used (the line says why), so that saving writes them back
+// unchanged. They are set before the switch, so that nothing listens on a
+// mix of the old and the new settings meanwhile.
 void TTabbedForm::LoadDecodeSettings(const quarnel::IniDocument& settings) {
-    swListenDecoders->setChecked(settings.readBool(kSection, "Listen", false));
-    edDecodesAddress->setText(QString::fromStdString(
+    swListenDecoders->setChecked(false);
+    edDecodesAddress->setTextAsIs(QString::fromStdString(
         settings.read(kSection, "Address").value_or(std::string(kDefaultAddress))));
-    const std::int32_t port = settings.readInteger(kSection, "Port", kDefaultPort);
-    edDecodesPort->setText(QString::number(port >= 1 && port <= 65535 ? port : kDefaultPort));
+    edDecodesPort->setTextAsIs(QString::fromStdString(
+        settings.read(kSection, "Port").value_or(std::string(kDefaultPort))));
+    swListenDecoders->setChecked(settings.readBool(kSection, "Listen", false));
     ListenToDecoders();
 }
 

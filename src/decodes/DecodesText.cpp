@@ -35,8 +35,9 @@ std::string formatDecodesLine(const DecodeSummary& summary, std::chrono::millise
     if (summary.count == 0) {
         return "Decodes: none yet";
     }
-    const std::string counted =
-        "(" + std::to_string(summary.count) + " in " + windowText(window) + ")";
+    const std::string counted = "(" + std::to_string(summary.count) +
+                                (summary.moreArrived ? "+" : "") + " in " + windowText(window) +
+                                ")";
     if (!summary.estimate) {
         return "Decodes: too few yet " + counted;
     }

@@ -58,13 +58,24 @@ QString FilterEdit::filtered(const QString& text) const {
     return kept;
 }
 
+// QLineEdit hands text set from code to the validator too, so the filter is
+// taken off meanwhile.
+void FilterEdit::setTextAsIs(const QString& text) {
+    const QValidator* filter = validator();
+    setValidator(nullptr);
+    m_settingAsIs = true;
+    setText(text);
+    m_settingAsIs = false;
+    setValidator(filter);
+}
+
 // The validator does not see text set from code, so that text is filtered here.
 void FilterEdit::onTextChanged(const QString& text) {
     if (m_userEditing) {
         m_userEditing = false;
         return;  // typing: reported on confirmation
     }
-    const QString kept = filtered(text);
+    const QString kept = m_settingAsIs ? text : filtered(text);
     if (kept != text) {
         setText(kept);  // comes back here with the filtered text
         return;

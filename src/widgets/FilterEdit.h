@@ -21,6 +21,10 @@ class FilterEdit : public QLineEdit {
     void setAllowedCharacters(const QString& allowed);
 
     QString filtered(const QString& text) const;
+    // Shows the text with the characters the filter would drop, such as a
+    // setting read from a file that the user should see as it is there;
+    // the filter applies again to the next edit.
+    void setTextAsIs(const QString& text);
 
   signals:
     void changed();
@@ -37,4 +41,5 @@ class FilterEdit : public QLineEdit {
     QString m_allowed;
     QString m_lastReported;
     bool m_userEditing = false;
+    bool m_settingAsIs = false;
 };

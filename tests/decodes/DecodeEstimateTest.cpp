@@ -170,6 +170,37 @@ TEST(DecodeEstimate, NextExpiryIsWhenTheOldestDecodeLeavesTheWindow) {
     EXPECT_FALSE(estimator.nextExpiry());
 }
 
+// A flood keeps only the newest decodes of a client; the line must not pass
+// the kept ones off as all that arrived, until the dropped ones would have
+// left the window too.
+TEST(DecodeEstimate, AFloodBeyondTheKeptDecodesIsShownAsMore) {
+    DecodeEstimator estimator;
+    const Moment start = 100s;
+    for (int i = 0; i < 10'050; ++i) {
+        estimator.take(decode(0.1), start + Moment(i));
+    }
+    const Moment lastDropped = start + 49ms;
+    for (const Moment at : {start + 10'049ms, lastDropped + 2min - 1ms}) {
+        const DecodeSummary flooded = estimator.summary(at);
+        EXPECT_EQ(formatDecodesLine(flooded, 2min, ","),
+                  "Decodes: DT +0,10 s \u00b10,00 (10000+ in 2 min)");
+    }
+    EXPECT_EQ(formatDecodesLine(estimator.summary(lastDropped + 2min), 2min, ","),
+              "Decodes: DT +0,10 s \u00b10,00 (10000 in 2 min)");
+
+    for (int i = 0; i < 10'001; ++i) {
+        estimator.take(decode(0.1), 10min + Moment(i));
+    }
+    ClearMessage clear;
+    clear.clientId = "WSJT-X";
+    estimator.take(clear, 10min + 10'001ms);
+    Moment later = 11min;
+    feed(estimator, {0.2, 0.2, 0.2, 0.2, 0.2}, later);
+    EXPECT_EQ(formatDecodesLine(estimator.summary(11min + 5s), 2min, ","),
+              "Decodes: DT +0,20 s \u00b10,00 (5 in 2 min)")
+        << "a Clear starts the count anew";
+}
+
 TEST(DecodesText, Lines) {
     const DecodeSummary none;
     const DecodeSummary few{3, std::nullopt};

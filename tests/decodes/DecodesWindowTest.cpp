@@ -1,5 +1,7 @@
 #include <gmock/gmock.h>
 
+#include <QNetworkDatagram>
+#include <QNetworkInterface>
 #include <QUdpSocket>
 #include <QtTest/QTest>
 
@@ -82,12 +84,87 @@ TEST_F(DecodesWindowTest, TheSettingsAreLoadedAndWrittenBack) {
                 ::testing::EndsWith(decodesSection(true, "239.255.0.1", "2240")));
 }
 
-TEST_F(DecodesWindowTest, AnUnusablePortInTheFileGivesTheDefault) {
-    for (const std::string stored : {"0", "70000", "abc", ""}) {
-        givenSettingsFile(decodesSection(false, "127.0.0.1", stored));
+// What the file holds is shown and written back as it is, whether or not it
+// can be listened on; the line says why not.
+TEST_F(DecodesWindowTest, UnusableSettingsAreKeptAndTheLineSaysWhy) {
+    struct Case {
+        std::string address;
+        std::string port;
+        std::string shown;
+    };
+    const std::vector<Case> cases = {
+        {"127.0.0.1", "0", "Decodes: port 0 is not a port number (1-65535)"},
+        {"127.0.0.1", "65536", "Decodes: port 65536 is not a port number (1-65535)"},
+        {"127.0.0.1", "abc", "Decodes: port abc is not a port number (1-65535)"},
+        {"127.0.0.1", "-1", "Decodes: port -1 is not a port number (1-65535)"},
+        {"127.0.0.1", "", "Decodes: no port number given (1-65535)"},
+        {"", "2237", "Decodes: no address given"},
+    };
+    for (const Case& c : cases) {
+        const std::string section = decodesSection(true, c.address, c.port);
+        givenSettingsFile("[Program]\nActive=0\n" + section);
         TTabbedForm& window = build();
-        EXPECT_EQ(window.edDecodesPort->text(), u"2237"_s) << stored;
+        EXPECT_EQ(window.edDecodesAddress->text().toStdString(), c.address);
+        EXPECT_EQ(window.edDecodesPort->text().toStdString(), c.port);
+        EXPECT_FALSE(window.Decodes.listening()) << c.port;
+        EXPECT_EQ(window.lblDecodes->text().toStdString(), c.shown);
+        EXPECT_TRUE(window.close());
+        EXPECT_THAT(withNewlines(os.files[settingsPath()]), ::testing::EndsWith(section));
     }
+}
+
+// A name is looked up without holding up the window, then listened on; a
+// name nobody knows is reported. Names and IPv6 addresses survive the field
+// and the file.
+TEST_F(DecodesWindowTest, HostNamesAndIpv6AddressesAreListenedOn) {
+    struct Case {
+        std::string address;
+        std::string shown;  // the start of the line once the name is resolved
+        bool listening;
+    };
+    const std::vector<Case> cases = {
+        {"localhost", "Decodes: none yet", true},
+        {"::1", "Decodes: none yet", true},
+        {"no-such-host.invalid", "Decodes: cannot find no-such-host.invalid: ", false},
+    };
+    for (const Case& c : cases) {
+        const std::string section = decodesSection(true, c.address, std::to_string(freePort()));
+        givenSettingsFile("[Program]\nActive=0\n" + section);
+        TTabbedForm& window = build();
+        EXPECT_EQ(window.edDecodesAddress->text().toStdString(), c.address);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return window.lblDecodes->text().startsWith(QString::fromStdString(c.shown)); },
+            10000))
+            << window.lblDecodes->text().toStdString();
+        EXPECT_EQ(window.Decodes.listening(), c.listening) << c.address;
+        EXPECT_TRUE(window.close());
+        EXPECT_THAT(withNewlines(os.files[settingsPath()]), ::testing::EndsWith(section));
+    }
+
+    TTabbedForm& window = build();
+    window.edDecodesAddress->clear();
+    QTest::keyClicks(window.edDecodesAddress, u"decodes-1.example"_s);
+    EXPECT_EQ(window.edDecodesAddress->text(), u"decodes-1.example"_s) << "typed names are kept";
+}
+
+// A unicast port is held alone: a logger that asks the system to share it
+// would otherwise take all the reports (the last to bind gets them).
+TEST_F(DecodesWindowTest, AUnicastPortIsNotSharedAndATakenOneIsReported) {
+    const auto sharing = QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint;
+    TTabbedForm& window = buildListening();
+    ASSERT_TRUE(window.Decodes.listening());
+    QUdpSocket laterLogger;
+    EXPECT_FALSE(laterLogger.bind(QHostAddress::LocalHost, port, sharing))
+        << "a second program took the port Quarnel listens on";
+
+    QUdpSocket earlierLogger;
+    ASSERT_TRUE(earlierLogger.bind(QHostAddress::LocalHost, 0, sharing));
+    const QString taken = QString::number(earlierLogger.localPort());
+    window.edDecodesPort->setText(taken);
+    EXPECT_FALSE(window.Decodes.listening());
+    EXPECT_EQ(
+        window.lblDecodes->text(),
+        u"Decodes: port "_s + taken + u" is taken; to share the reports, use a multicast group"_s);
 }
 
 TEST_F(DecodesWindowTest, TheLineFollowsTheDecodesAndUsePutsTheShiftIntoAlign) {
@@ -177,9 +254,9 @@ TEST_F(DecodesWindowTest, ProblemsAreShownInTheLine) {
     ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, 0, QUdpSocket::DontShareAddress));
     const std::string held = std::to_string(holder.localPort());
     const std::vector<Case> cases = {
-        {"abc", "2237", "Decodes: 'abc' is not an IP address"},
-        {"127.0.0.1", "0", "Decodes: the port must be a number from 1 to 65535"},
-        {"127.0.0.1", held, "Decodes: cannot listen on 127.0.0.1 port " + held + ": "},
+        {"127.0.0.1", "0", "Decodes: port 0 is not a port number (1-65535)"},
+        {"127.0.0.1", held, "Decodes: port " + held + " is taken; "},
+        {"192.0.2.1", "2237", "Decodes: cannot listen on 192.0.2.1 port 2237: "},
     };
     TTabbedForm& window = build();
     for (const Case& c : cases) {
@@ -197,6 +274,94 @@ TEST_F(DecodesWindowTest, ProblemsAreShownInTheLine) {
     window.edDecodesPort->setText(QString::number(freePort()));
     EXPECT_TRUE(window.Decodes.listening()) << "a corrected setting is used at once";
     EXPECT_EQ(window.lblDecodes->text(), u"Decodes: none yet"_s);
+}
+
+// Listening to a multicast group, in a network of the test's own:
+// private_network.sh runs these in a new network namespace whose loopback
+// carries multicast and has a second address, 127.0.0.2, so that nothing
+// leaves the machine. Elsewhere they are skipped.
+class DecodesPrivateNetworkTest : public DecodesWindowTest {
+  protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("QUARNEL_PRIVATE_NETWORK")) {
+            GTEST_SKIP() << "runs in a network namespace: ctest -R decodes_private_network";
+        }
+        DecodesWindowTest::SetUp();
+    }
+
+    TTabbedForm& buildListeningToGroup() {
+        port = freePort();
+        givenSettingsFile(
+            decodesSection(true, group.toString().toStdString(), std::to_string(port)));
+        TTabbedForm& window = build();
+        window.Decodes.setClock([this] { return now; });
+        return window;
+    }
+
+    const QHostAddress group{u"239.255.0.1"_s};
+};
+
+// Only what is sent to the group counts: a host that reaches the port with
+// a unicast datagram must not choose what Use proposes. Another listener
+// shares the group and gets the same reports.
+TEST_F(DecodesPrivateNetworkTest, OnlyTheGroupsDatagramsCount) {
+    TTabbedForm& window = buildListeningToGroup();
+    ASSERT_TRUE(window.Decodes.listening()) << window.lblDecodes->text().toStdString();
+    const QNetworkInterface loopback = QNetworkInterface::interfaceFromName(u"lo"_s);
+    QUdpSocket sender;
+    ASSERT_TRUE(sender.bind(QHostAddress::LocalHost, 0));
+    sender.setMulticastInterface(loopback);
+    const auto send = [&](double deltaTime, const QHostAddress& to) {
+        const DatagramBuilder decode = decodeDatagram({.deltaTime = deltaTime});
+        const std::vector<std::uint8_t>& bytes = decode.data();
+        EXPECT_EQ(sender.writeDatagram(reinterpret_cast<const char*>(bytes.data()),
+                                       static_cast<qint64>(bytes.size()), to, port),
+                  static_cast<qint64>(bytes.size()))
+            << sender.errorString().toStdString();
+    };
+    const auto lineReads = [&](const QString& expected) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window.lblDecodes->text() == expected; }, 5000))
+            << window.lblDecodes->text().toStdString();
+        QTest::qWait(200);  // a stray datagram would show by now
+        EXPECT_EQ(window.lblDecodes->text().toStdString(), expected.toStdString());
+    };
+
+    for (const char* stranger : {"127.0.0.1", "127.0.0.2"}) {
+        for (int i = 0; i < 5; ++i) {
+            send(2.5, QHostAddress(QString::fromLatin1(stranger)));
+        }
+    }
+    for (int i = 0; i < 5; ++i) {
+        send(-0.3, group);
+    }
+    lineReads(u"Decodes: DT -0,30 s \u00b10,00 (5 in 2 min)"_s);
+
+    const auto sharing = QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint;
+    QUdpSocket logger;
+    ASSERT_TRUE(logger.bind(QHostAddress::AnyIPv4, port, sharing)) << "the group is shared";
+    ASSERT_TRUE(logger.joinMulticastGroup(group, loopback));
+    for (int i = 0; i < 5; ++i) {
+        send(-0.3, group);
+    }
+    lineReads(u"Decodes: DT -0,30 s \u00b10,00 (10 in 2 min)"_s);
+    int toGroup = 0;
+    while (logger.hasPendingDatagrams()) {
+        toGroup += logger.receiveDatagram().destinationAddress() == group ? 1 : 0;
+    }
+    EXPECT_EQ(toGroup, 5) << "the other listener gets the group's reports too";
+
+    // Where the system cannot bind to a group (Windows), the socket is bound
+    // to every address and the destination it reports decides.
+    const DatagramBuilder decode = decodeDatagram({.deltaTime = -0.3});
+    const QByteArray bytes(reinterpret_cast<const char*>(decode.data().data()),
+                           static_cast<qsizetype>(decode.data().size()));
+    for (const QHostAddress& destination : {QHostAddress(u"127.0.0.2"_s), group}) {
+        QNetworkDatagram datagram(bytes);
+        datagram.setDestination(destination, port);
+        window.Decodes.receive(datagram);
+    }
+    window.ShowDecodes();
+    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: DT -0,30 s \u00b10,00 (11 in 2 min)"_s);
 }
 
 }  // namespace
