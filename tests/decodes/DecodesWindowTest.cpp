@@ -250,13 +250,14 @@ TEST_F(DecodesWindowTest, ProblemsAreShownInTheLine) {
         std::string shown;
     };
     // A port that another program holds for itself alone cannot be bound.
+    // (An address of no interface of the machine is no case here: Wine binds
+    // any address.)
     QUdpSocket holder;
     ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, 0, QUdpSocket::DontShareAddress));
     const std::string held = std::to_string(holder.localPort());
     const std::vector<Case> cases = {
         {"127.0.0.1", "0", "Decodes: port 0 is not a port number (1-65535)"},
         {"127.0.0.1", held, "Decodes: port " + held + " is taken; "},
-        {"192.0.2.1", "2237", "Decodes: cannot listen on 192.0.2.1 port 2237: "},
     };
     TTabbedForm& window = build();
     for (const Case& c : cases) {
