@@ -7,6 +7,7 @@
 
 #include "app/QuarnelApplication.h"
 #include "clock/ClockTexts.h"
+#include "decodes/DecodesReference.h"
 #include "settings/SettingsNotWritten.h"
 
 TTabbedForm* TabbedForm = nullptr;
@@ -19,7 +20,11 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     // The home page is a build setting, so it cannot be part of the form.
     btnURL->setText(QStringLiteral(QUARNEL_HOME_PAGE));
     connect(&Timer1, &IntervalTimer::timeout, this, &TTabbedForm::Timer1Timer);
-    connect(&Decodes, &DecodeListener::changed, this, &TTabbedForm::ShowDecodes);
+    References = new ReferenceList(ReferenceRows, this);
+    connect(this, &TTabbedForm::clockMoved, References, &ReferenceList::clockMoved);
+    connect(References, &ReferenceList::used, this, &TTabbedForm::useReferenceShift);
+    References->add(
+        std::make_unique<DecodesReference>(swListenDecoders, edDecodesAddress, edDecodesPort));
     tabItemTimeshift->installEventFilter(this);
     LoadSettings();
     EnterSavedRunState();

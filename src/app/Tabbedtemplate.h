@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "app/UnitState.h"
-#include "decodes/DecodeListener.h"
 #include "journal/ClockJournal.h"
 #include "keepers/KeeperAction.h"
 #include "platform/Platform.h"
+#include "references/ReferenceList.h"
 #include "ui_Tabbedtemplate.h"
 #include "widgets/IntervalTimer.h"
 #include "widgets/OpenFileDialog.h"
@@ -28,7 +28,8 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     explicit TTabbedForm(QWidget* parent = nullptr);
 
     IntervalTimer Timer1{500};
-    DecodeListener Decodes;
+    // The rows of the Timeshift tab that tell where the clock should be.
+    ReferenceList* References = nullptr;
     ClockJournal Journal;
     // The filter and what it shows are the platform's (the window is built
     // after the platform is set).
@@ -57,6 +58,8 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void edRefreshTimeChange();
     void btnSetOriginClick();
     void btnAcceptTimeShiftClick();
+    // Use on a clock reference's row: its suggestion becomes the shift to set.
+    void useReferenceShift(std::int64_t shift, const QString& origin);
 
     // Pause switch and Setup tab (keepers/)
     void swPauseActiveClick();
@@ -72,13 +75,6 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void btnSaveClick();
     void btnDelEntryClick();
     void btnCopyClick();
-
-    // Decoders' reports: Timeshift tab line and Setup tab switch (decodes/)
-    void btnUseDecodesClick();
-    void swListenDecodersClick();
-    void edDecodesAddressChange();
-    void edDecodesPortChange();
-    void ShowDecodes();
 
     // Help button and Info tab (info/)
     void btnHelpTimeAdjustClick();
@@ -111,11 +107,10 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     // Info tab (info/)
     void ShowVersion();
 
-    // Decoders' reports (decodes/)
-    void ListenToDecoders();
-    void LoadDecodeSettings(const quarnel::IniDocument& settings);
-    void SaveDecodeSettings(quarnel::IniDocument& settings) const;
-    void DecodesClockMoved(std::int64_t shift);
+  signals:
+    // The clock engine moved the clock by `shift` (a set or RESET), as the
+    // system confirmed.
+    void clockMoved(std::int64_t shift);
 
   protected:
     // Every toolkit event the window handles itself (app/).

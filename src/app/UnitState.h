@@ -36,8 +36,6 @@ struct UnitState {
 
 inline UnitState unit;
 
-inline constexpr std::int64_t ShiftStep = 1'000'000;  // 0.1 s
-
 inline const QString IniFileName = QStringLiteral("Quarnel.ini");
 
 // Opened by the donation picture; its QR code is drawn from the same address.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace quarnel {
@@ -11,6 +12,17 @@ using TimeCount = std::int64_t;
 
 inline constexpr TimeCount kUnitsPerMillisecond = 10'000;
 inline constexpr TimeCount kUnitsPerSecond = 10'000'000;
+
+// What + and - add to the shift, and what one notch of the mouse wheel adds.
+inline constexpr std::int64_t kShiftStep = kUnitsPerSecond / 10;
+inline constexpr std::int64_t kWheelStep = kShiftStep / 2;
+
+// A shift a clock reference suggests, `seconds` rounded to the nearest whole
+// `step` (halves away from zero, so a suggestion and its negation are
+// mirror images). `step` divides a second, so the scale is exact.
+inline std::int64_t roundedShift(double seconds, std::int64_t step) {
+    return std::llround(seconds * static_cast<double>(kUnitsPerSecond / step)) * step;
+}
 
 // The largest shift, and the largest running total of shifts, either way: 100
 // days. Far beyond any use, and small enough that no sum of a clock reading,

@@ -59,13 +59,16 @@ const std::string kTotalBeyondBounds = "The running total of the shifts cannot g
     throw std::runtime_error(kTotalBeyondBounds);
 }
 
-// Steps the shift, unless that takes it beyond its bounds.
-void stepAlignShift(std::int64_t step) {
-    const std::int64_t shift = unit.AlignShift + step;
+// Makes `shift` the shift to set, unless it is beyond its bounds.
+void takeAlignShift(std::int64_t shift) {
     if (!quarnel::withinShiftBounds(shift)) {
         throw std::runtime_error("The shift cannot go beyond " + kDaysText);
     }
     unit.AlignShift = shift;
+}
+
+void stepAlignShift(std::int64_t step) {
+    takeAlignShift(unit.AlignShift + step);
 }
 
 }  // namespace
@@ -126,7 +129,7 @@ void TTabbedForm::moveClock(std::int64_t shift, quarnel::ClockChange kind, const
                     form->Journal.recordRefusal(kind, shift, *refusal);
                     reportRefusedSet(*refusal, kind == quarnel::ClockChange::Set ? "SET" : "RESET");
                 }
-                form->DecodesClockMoved(shift);
+                emit form->clockMoved(shift);
                 unit.RunningShift -= shift;
                 form->Journal.recordClockChange(kind, shift, -unit.RunningShift, source);
                 unit.LastReading.runningShift = unit.RunningShift;
@@ -166,7 +169,7 @@ void TTabbedForm::catchUpClockDisplays() {
 
 void TTabbedForm::btnPlusClick() {
     reportingErrors([&] {
-        stepAlignShift(ShiftStep);
+        stepAlignShift(quarnel::kShiftStep);
         unit.AlignSource = QStringLiteral("buttons");
         showAlignShift();
     });
@@ -174,7 +177,7 @@ void TTabbedForm::btnPlusClick() {
 
 void TTabbedForm::btnMinusClick() {
     reportingErrors([&] {
-        stepAlignShift(-ShiftStep);
+        stepAlignShift(-quarnel::kShiftStep);
         unit.AlignSource = QStringLiteral("buttons");
         showAlignShift();
     });
@@ -183,13 +186,22 @@ void TTabbedForm::btnMinusClick() {
 void TTabbedForm::edAlignMouseWheel(int delta) {
     reportingErrors([&] {
         if (delta > 0) {
-            stepAlignShift(ShiftStep / 2);
+            stepAlignShift(quarnel::kWheelStep);
         } else if (delta < 0) {
-            stepAlignShift(-ShiftStep / 2);
+            stepAlignShift(-quarnel::kWheelStep);
         }
         if (delta != 0) {
             unit.AlignSource = QStringLiteral("wheel");
         }
+        showAlignShift();
+    });
+}
+
+// The operator still presses SET.
+void TTabbedForm::useReferenceShift(std::int64_t shift, const QString& origin) {
+    reportingErrors([&] {
+        takeAlignShift(shift);
+        unit.AlignSource = QStringLiteral("Use: ") + origin;
         showAlignShift();
     });
 }

@@ -5,6 +5,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "clock/TimeCount.h"
+
 namespace quarnel {
 
 namespace {
@@ -14,7 +16,6 @@ constexpr std::size_t kMostSamplesPerClient = 10'000;
 constexpr std::size_t kMostClients = 32;
 // No decoder reports a DT this far off; such a value is not a clock reading.
 constexpr double kLargestDeltaTime = 60.0;
-constexpr std::int64_t kUnitsPerTwentieth = 500'000;  // 0.05 s, the wheel's step
 
 double median(std::vector<double>& values) {
     const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
@@ -34,7 +35,9 @@ DtEstimate estimateFrom(std::vector<double> deltaTimes) {
         value = std::abs(value - estimate.medianDeltaTime);
     }
     estimate.spread = median(deltaTimes);
-    estimate.suggestedShift = -std::llround(estimate.medianDeltaTime * 20) * kUnitsPerTwentieth;
+    // Rounded to what one notch of the wheel adds, so the operator can
+    // fine-tune it the same way.
+    estimate.suggestedShift = roundedShift(-estimate.medianDeltaTime, kWheelStep);
     return estimate;
 }
 

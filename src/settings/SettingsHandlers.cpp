@@ -111,7 +111,7 @@ void TTabbedForm::LoadSettings() {
     for (const std::int32_t i : quarnel::clipIndicesToRead(settings)) {
         ListBox1->addItem(textOf(settings, "Clips", "Clip" + std::to_string(i)));
     }
-    LoadDecodeSettings(settings);
+    References->loadSettings(settings);
 }
 
 // The toolkit has placed the window by now; the saved position wins.
@@ -151,7 +151,7 @@ void TTabbedForm::SaveSettings() {
         settings.write("Clips", "Clip" + std::to_string(i),
                        ListBox1->item(i)->text().toStdString());
     }
-    SaveDecodeSettings(settings);
+    References->saveSettings(settings);
 
     if (const quarnel::Refusal refusal = quarnel::platform().replaceFile(
             path, settings.serialise(quarnel::platform().conventions().settingsLineEnd))) {

@@ -55,7 +55,7 @@ TEST_F(WindowTest, AHandlersErrorIsShownBeforeItLeavesTheHandler) {
     unit.AlignShift = kLargestShift;
     EXPECT_NO_THROW(window.btnPlusClick());
     os.refuseSetWith = "Operation not permitted";
-    unit.RunningShift = ShiftStep;
+    unit.RunningShift = kShiftStep;
     EXPECT_NO_THROW(window.btnSetOriginClick());
 
     EXPECT_EQ(errorBoxes, QStringList({u"The shift cannot go beyond 100 days either way."_s,

@@ -257,7 +257,7 @@ TEST_F(TimeshiftTest, AStepBeyondAHundredDaysIsRefusedWithAMessage) {
         {kLargestShift, [&] { click(form->btnPlus); }},
         {-kLargestShift, [&] { click(form->btnMinus); }},
         {kLargestShift, [&] { turnWheel(form->edAlign, 120); }},
-        {-kLargestShift + ShiftStep / 4, [&] { turnWheel(form->edAlign, -120); }},
+        {-kLargestShift + kWheelStep / 2, [&] { turnWheel(form->edAlign, -120); }},
     };
     for (const auto& c : cases) {
         errorBoxes.clear();
@@ -266,7 +266,7 @@ TEST_F(TimeshiftTest, AStepBeyondAHundredDaysIsRefusedWithAMessage) {
         EXPECT_EQ(unit.AlignShift, c.start);
         EXPECT_THAT(errorBoxes, ElementsAre(refused));
     }
-    unit.AlignShift = kLargestShift - ShiftStep;
+    unit.AlignShift = kLargestShift - kShiftStep;
     click(form->btnPlus);
     EXPECT_EQ(unit.AlignShift, kLargestShift) << "the bound itself is reached";
 }
@@ -275,24 +275,24 @@ TEST_F(TimeshiftTest, ASetThatWouldTakeTheTotalBeyondAHundredDaysIsRefused) {
     const QString refused =
         "The running total of the shifts cannot go beyond 100 days either way; press RESET or "
         u"ACCEPT first."_s;
-    unit.RunningShift = -kLargestShift + ShiftStep;
-    unit.AlignShift = 2 * ShiftStep;
+    unit.RunningShift = -kLargestShift + kShiftStep;
+    unit.AlignShift = 2 * kShiftStep;
     click(form->btnSet);
     EXPECT_FALSE(unit.SetPending);
     EXPECT_THAT(errorBoxes, ElementsAre(refused));
 
     // A set asked for in bounds, whose shift grows beyond them before the tick.
-    unit.AlignShift = ShiftStep;
+    unit.AlignShift = kShiftStep;
     click(form->btnSet);
     ASSERT_TRUE(unit.SetPending);
-    unit.AlignShift = 2 * ShiftStep;
+    unit.AlignShift = 2 * kShiftStep;
     form->Timer1Timer();
     EXPECT_THAT(errorBoxes, ElementsAre(refused, refused));
     EXPECT_FALSE(unit.SetPending);
     EXPECT_THAT(os.appliedShifts, IsEmpty());
-    EXPECT_EQ(unit.RunningShift, -kLargestShift + ShiftStep);
+    EXPECT_EQ(unit.RunningShift, -kLargestShift + kShiftStep);
 
-    unit.AlignShift = ShiftStep;
+    unit.AlignShift = kShiftStep;
     click(form->btnSet);
     form->Timer1Timer();
     EXPECT_EQ(unit.RunningShift, -kLargestShift) << "the bound itself is reached";
@@ -354,10 +354,10 @@ TEST_F(TimeshiftTest, ConfirmingTheIntervalInForceDoesNotRestartTheTimer) {
 // they show that tick's reading, not a newer one, once they can be seen.
 TEST_F(TimeshiftTest, DisplaysOnAHiddenTabShowTheLastTickWhenTheTabIsChosen) {
     form->TabControl1->setCurrentWidget(form->tabItemClips);
-    unit.AlignShift = -ShiftStep;
+    unit.AlignShift = -kShiftStep;
     unit.SetPending = true;
     form->Timer1Timer();
-    EXPECT_THAT(os.appliedShifts, ElementsAre(-ShiftStep));
+    EXPECT_THAT(os.appliedShifts, ElementsAre(-kShiftStep));
     EXPECT_EQ(form->edCurrent->text(), kDesignTime);
     EXPECT_EQ(textColour(form->edAlign), kBlue);
 
@@ -525,12 +525,12 @@ TEST_F(TimeshiftTest, EveryRefusedChangeLeavesItsReasonInTheJournal) {
     click(form->btnAcceptTimeShift);
 
     os.refuseSetWith.reset();
-    unit.RunningShift = -kLargestShift + ShiftStep;
-    unit.AlignShift = 2 * ShiftStep;
+    unit.RunningShift = -kLargestShift + kShiftStep;
+    unit.AlignShift = 2 * kShiftStep;
     click(form->btnSet);  // refused at once
-    unit.AlignShift = ShiftStep;
+    unit.AlignShift = kShiftStep;
     click(form->btnSet);
-    unit.AlignShift = 2 * ShiftStep;
+    unit.AlignShift = 2 * kShiftStep;
     form->Timer1Timer();  // refused when its time comes
 
     const std::string beyond =
@@ -554,7 +554,7 @@ TEST_F(TimeshiftTest, AJournalThatCannotBeWrittenIsToldOnceAndTheClockStillMoves
     setNow();
     setNow();
     click(form->btnSetOrigin);
-    EXPECT_THAT(os.appliedShifts, ElementsAre(ShiftStep, ShiftStep, -2 * ShiftStep));
+    EXPECT_THAT(os.appliedShifts, ElementsAre(kShiftStep, kShiftStep, -2 * kShiftStep));
     EXPECT_EQ(unit.RunningShift, 0);
     EXPECT_EQ(errorBoxes,
               QStringList({u"The journal /home/op"_s +

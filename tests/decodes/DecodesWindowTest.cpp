@@ -6,6 +6,7 @@
 #include <QtTest/QTest>
 
 #include "DecoderDatagrams.h"
+#include "decodes/DecodesReference.h"
 #include "support/WindowFixture.h"
 
 using namespace Qt::StringLiterals;
@@ -43,7 +44,7 @@ class DecodesWindowTest : public WindowTest {
         port = freePort();
         givenSettingsFile(decodesSection(true, "127.0.0.1", std::to_string(port)));
         TTabbedForm& window = build();
-        window.Decodes.setClock([this] { return now; });
+        decodes().setClock([this] { return now; });
         return window;
     }
 
@@ -51,11 +52,15 @@ class DecodesWindowTest : public WindowTest {
     // delay.
     void receiveDecodes(std::initializer_list<double> deltaTimes) {
         for (double dt : deltaTimes) {
-            form->Decodes.receive(decodeDatagram({.deltaTime = dt}).data());
+            decodes().receive(decodeDatagram({.deltaTime = dt}).data());
             now += 1s;
         }
-        form->ShowDecodes();
+        emit reference<DecodesReference>().changed();
     }
+
+    DecodeListener& decodes() { return reference<DecodesReference>().listener(); }
+    QLabel* line() const { return referenceLine(u"Decodes"_s); }
+    QPushButton* use() const { return useButton(u"Decodes"_s); }
 
     quint16 port = 0;
     DecodeEstimator::Moment now = 5000s;
@@ -66,9 +71,9 @@ TEST_F(DecodesWindowTest, WithoutTheSectionNothingListensAndTheDefaultsAreShown)
     EXPECT_FALSE(window.swListenDecoders->isChecked());
     EXPECT_EQ(window.edDecodesAddress->text(), u"127.0.0.1"_s);
     EXPECT_EQ(window.edDecodesPort->text(), u"2237"_s);
-    EXPECT_FALSE(window.Decodes.listening());
-    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: not listening"_s);
-    EXPECT_FALSE(window.btnUseDecodes->isEnabled());
+    EXPECT_FALSE(decodes().listening());
+    EXPECT_EQ(line()->text(), u"Decodes: not listening"_s);
+    EXPECT_FALSE(use()->isEnabled());
 }
 
 TEST_F(DecodesWindowTest, TheSettingsAreLoadedAndWrittenBack) {
@@ -106,8 +111,8 @@ TEST_F(DecodesWindowTest, UnusableSettingsAreKeptAndTheLineSaysWhy) {
         TTabbedForm& window = build();
         EXPECT_EQ(window.edDecodesAddress->text().toStdString(), c.address);
         EXPECT_EQ(window.edDecodesPort->text().toStdString(), c.port);
-        EXPECT_FALSE(window.Decodes.listening()) << c.port;
-        EXPECT_EQ(window.lblDecodes->text().toStdString(), c.shown);
+        EXPECT_FALSE(decodes().listening()) << c.port;
+        EXPECT_EQ(line()->text().toStdString(), c.shown);
         EXPECT_TRUE(window.close());
         EXPECT_THAT(withNewlines(os.files[settingsPath()]), ::testing::EndsWith(section));
     }
@@ -133,10 +138,10 @@ TEST_F(DecodesWindowTest, HostNamesAndIpv6AddressesAreListenedOn) {
         TTabbedForm& window = build();
         EXPECT_EQ(window.edDecodesAddress->text().toStdString(), c.address);
         EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return window.lblDecodes->text().startsWith(QString::fromStdString(c.shown)); },
+            [&] { return line()->text().startsWith(QString::fromStdString(c.shown)); },
             10000))
-            << window.lblDecodes->text().toStdString();
-        EXPECT_EQ(window.Decodes.listening(), c.listening) << c.address;
+            << line()->text().toStdString();
+        EXPECT_EQ(decodes().listening(), c.listening) << c.address;
         EXPECT_TRUE(window.close());
         EXPECT_THAT(withNewlines(os.files[settingsPath()]), ::testing::EndsWith(section));
     }
@@ -152,7 +157,7 @@ TEST_F(DecodesWindowTest, HostNamesAndIpv6AddressesAreListenedOn) {
 TEST_F(DecodesWindowTest, AUnicastPortIsNotSharedAndATakenOneIsReported) {
     const auto sharing = QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint;
     TTabbedForm& window = buildListening();
-    ASSERT_TRUE(window.Decodes.listening());
+    ASSERT_TRUE(decodes().listening());
     QUdpSocket laterLogger;
     EXPECT_FALSE(laterLogger.bind(QHostAddress::LocalHost, port, sharing))
         << "a second program took the port Quarnel listens on";
@@ -161,49 +166,54 @@ TEST_F(DecodesWindowTest, AUnicastPortIsNotSharedAndATakenOneIsReported) {
     ASSERT_TRUE(earlierLogger.bind(QHostAddress::LocalHost, 0, sharing));
     const QString taken = QString::number(earlierLogger.localPort());
     window.edDecodesPort->setText(taken);
-    EXPECT_FALSE(window.Decodes.listening());
+    EXPECT_FALSE(decodes().listening());
     EXPECT_EQ(
-        window.lblDecodes->text(),
+        line()->text(),
         u"Decodes: port "_s + taken + u" is taken; to share the reports, use a multicast group"_s);
 }
 
 TEST_F(DecodesWindowTest, TheLineFollowsTheDecodesAndUsePutsTheShiftIntoAlign) {
     TTabbedForm& window = buildListening();
-    ASSERT_TRUE(window.Decodes.listening());
-    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: none yet"_s);
+    ASSERT_TRUE(decodes().listening());
+    EXPECT_EQ(line()->text(), u"Decodes: none yet"_s);
 
     receiveDecodes({0.38, 0.42, 0.40, 0.44});
-    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: too few yet (4 in 2 min)"_s);
-    EXPECT_FALSE(window.btnUseDecodes->isEnabled());
+    EXPECT_EQ(line()->text(), u"Decodes: too few yet (4 in 2 min)"_s);
+    EXPECT_FALSE(use()->isEnabled());
 
     receiveDecodes({0.41, 0.43, 2.9});
-    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: DT +0,42 s \u00b10,02 (7 in 2 min)"_s);
-    ASSERT_TRUE(window.btnUseDecodes->isEnabled());
+    EXPECT_EQ(line()->text(), u"Decodes: DT +0,42 s \u00b10,02 (7 in 2 min)"_s);
+    ASSERT_TRUE(use()->isEnabled());
 
-    QTest::mouseClick(window.btnUseDecodes, Qt::LeftButton);
+    QTest::mouseClick(use(), Qt::LeftButton);
     EXPECT_EQ(unit.AlignShift, -4'000'000);
     EXPECT_EQ(window.edAlign->text(), u"-0,4"_s);
     EXPECT_FALSE(unit.SetPending) << "the operator presses SET";
 }
 
-TEST_F(DecodesWindowTest, ASetStartsTheEstimateAnew) {
+TEST_F(DecodesWindowTest, ASetOrResetStartsTheEstimateAnew) {
     TTabbedForm& window = buildListening();
     window.swPauseActive->click();
     receiveDecodes({0.4, 0.4, 0.4, 0.4, 0.4});
-    QTest::mouseClick(window.btnUseDecodes, Qt::LeftButton);
+    QTest::mouseClick(use(), Qt::LeftButton);
     QTest::mouseClick(window.btnSet, Qt::LeftButton);
     window.Timer1Timer();
     EXPECT_THAT(os.appliedShifts, ::testing::ElementsAre(-4'000'000));
     EXPECT_THAT(os.files[fileInDirectory(os.workingDirectory, "Quarnel.log")],
                 ::testing::EndsWith("SET     -0.4 s  total -0.4 s  from Use: decodes\n"));
-    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: none yet"_s);
-    EXPECT_FALSE(window.btnUseDecodes->isEnabled());
+    EXPECT_EQ(line()->text(), u"Decodes: none yet"_s);
+    EXPECT_FALSE(use()->isEnabled());
+
+    receiveDecodes({0.1, 0.1, 0.1, 0.1, 0.1});
+    QTest::mouseClick(window.btnSetOrigin, Qt::LeftButton);
+    EXPECT_THAT(os.appliedShifts, ::testing::ElementsAre(-4'000'000, 4'000'000));
+    EXPECT_EQ(line()->text(), u"Decodes: none yet"_s) << "RESET moves the clock too";
 }
 
 // The second burst shows that reading goes on after the socket was read
 // empty: the socket reports new datagrams only after a read.
 TEST_F(DecodesWindowTest, DatagramsArriveThroughTheSocketBurstAfterBurst) {
-    TTabbedForm& window = buildListening();
+    buildListening();
     QUdpSocket sender;
     const DatagramBuilder decode = decodeDatagram({.deltaTime = -0.2});
     const std::vector<std::uint8_t>& bytes = decode.data();
@@ -215,32 +225,32 @@ TEST_F(DecodesWindowTest, DatagramsArriveThroughTheSocketBurstAfterBurst) {
         sender.writeDatagram("garbage", QHostAddress::LocalHost, port);
     };
     sendBurst();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.btnUseDecodes->isEnabled(); }, 5000))
-        << window.lblDecodes->text().toStdString();
-    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: DT -0,20 s \u00b10,00 (5 in 2 min)"_s);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return use()->isEnabled(); }, 5000))
+        << line()->text().toStdString();
+    EXPECT_EQ(line()->text(), u"Decodes: DT -0,20 s \u00b10,00 (5 in 2 min)"_s);
 
     sendBurst();
     const QString both = u"Decodes: DT -0,20 s \u00b10,00 (10 in 2 min)"_s;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.lblDecodes->text() == both; }, 5000))
-        << window.lblDecodes->text().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return line()->text() == both; }, 5000))
+        << line()->text().toStdString();
 }
 
 TEST_F(DecodesWindowTest, TheLineCatchesUpByItselfWhenTheDatagramsStop) {
-    TTabbedForm& window = buildListening();
+    buildListening();
     receiveDecodes({0.1, 0.1, 0.1, 0.1});
-    form->Decodes.receive(decodeDatagram({.deltaTime = 0.1}).data());
-    EXPECT_FALSE(window.btnUseDecodes->isEnabled()) << "shown after the show delay";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.btnUseDecodes->isEnabled(); }, 2000));
-    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: DT +0,10 s \u00b10,00 (5 in 2 min)"_s);
+    decodes().receive(decodeDatagram({.deltaTime = 0.1}).data());
+    EXPECT_FALSE(use()->isEnabled()) << "shown after the show delay";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return use()->isEnabled(); }, 2000));
+    EXPECT_EQ(line()->text(), u"Decodes: DT +0,10 s \u00b10,00 (5 in 2 min)"_s);
 }
 
 TEST_F(DecodesWindowTest, SwitchingOffClosesTheSocketAndTheLineSaysSo) {
     TTabbedForm& window = buildListening();
     receiveDecodes({0.4, 0.4, 0.4, 0.4, 0.4});
     window.swListenDecoders->click();
-    EXPECT_FALSE(window.Decodes.listening());
-    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: not listening"_s);
-    EXPECT_FALSE(window.btnUseDecodes->isEnabled());
+    EXPECT_FALSE(decodes().listening());
+    EXPECT_EQ(line()->text(), u"Decodes: not listening"_s);
+    EXPECT_FALSE(use()->isEnabled());
 }
 
 TEST_F(DecodesWindowTest, ProblemsAreShownInTheLine) {
@@ -266,15 +276,15 @@ TEST_F(DecodesWindowTest, ProblemsAreShownInTheLine) {
         if (!window.swListenDecoders->isChecked()) {
             window.swListenDecoders->click();
         }
-        EXPECT_FALSE(window.Decodes.listening()) << c.address;
-        EXPECT_THAT(window.lblDecodes->text().toStdString(), ::testing::StartsWith(c.shown));
+        EXPECT_FALSE(decodes().listening()) << c.address;
+        EXPECT_THAT(line()->text().toStdString(), ::testing::StartsWith(c.shown));
     }
     EXPECT_THAT(errorBoxes, ::testing::ElementsAre());
 
     window.edDecodesAddress->setText(u"127.0.0.1"_s);
     window.edDecodesPort->setText(QString::number(freePort()));
-    EXPECT_TRUE(window.Decodes.listening()) << "a corrected setting is used at once";
-    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: none yet"_s);
+    EXPECT_TRUE(decodes().listening()) << "a corrected setting is used at once";
+    EXPECT_EQ(line()->text(), u"Decodes: none yet"_s);
 }
 
 // Listening to a multicast group, in a network of the test's own:
@@ -295,7 +305,7 @@ class DecodesPrivateNetworkTest : public DecodesWindowTest {
         givenSettingsFile(
             decodesSection(true, group.toString().toStdString(), std::to_string(port)));
         TTabbedForm& window = build();
-        window.Decodes.setClock([this] { return now; });
+        decodes().setClock([this] { return now; });
         return window;
     }
 
@@ -306,8 +316,8 @@ class DecodesPrivateNetworkTest : public DecodesWindowTest {
 // a unicast datagram must not choose what Use proposes. Another listener
 // shares the group and gets the same reports.
 TEST_F(DecodesPrivateNetworkTest, OnlyTheGroupsDatagramsCount) {
-    TTabbedForm& window = buildListeningToGroup();
-    ASSERT_TRUE(window.Decodes.listening()) << window.lblDecodes->text().toStdString();
+    buildListeningToGroup();
+    ASSERT_TRUE(decodes().listening()) << line()->text().toStdString();
     const QNetworkInterface loopback = QNetworkInterface::interfaceFromName(u"lo"_s);
     QUdpSocket sender;
     ASSERT_TRUE(sender.bind(QHostAddress::LocalHost, 0));
@@ -321,10 +331,10 @@ TEST_F(DecodesPrivateNetworkTest, OnlyTheGroupsDatagramsCount) {
             << sender.errorString().toStdString();
     };
     const auto lineReads = [&](const QString& expected) {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return window.lblDecodes->text() == expected; }, 5000))
-            << window.lblDecodes->text().toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return line()->text() == expected; }, 5000))
+            << line()->text().toStdString();
         QTest::qWait(200);  // a stray datagram would show by now
-        EXPECT_EQ(window.lblDecodes->text().toStdString(), expected.toStdString());
+        EXPECT_EQ(line()->text().toStdString(), expected.toStdString());
     };
 
     for (const char* stranger : {"127.0.0.1", "127.0.0.2"}) {
@@ -359,10 +369,10 @@ TEST_F(DecodesPrivateNetworkTest, OnlyTheGroupsDatagramsCount) {
     for (const QHostAddress& destination : {QHostAddress(u"127.0.0.2"_s), group}) {
         QNetworkDatagram datagram(bytes);
         datagram.setDestination(destination, port);
-        window.Decodes.receive(datagram);
+        decodes().receive(datagram);
     }
-    window.ShowDecodes();
-    EXPECT_EQ(window.lblDecodes->text(), u"Decodes: DT -0,30 s \u00b10,00 (11 in 2 min)"_s);
+    emit reference<DecodesReference>().changed();
+    EXPECT_EQ(line()->text(), u"Decodes: DT -0,30 s \u00b10,00 (11 in 2 min)"_s);
 }
 
 }  // namespace

@@ -201,7 +201,7 @@ TEST_F(TimeKeepersWindowTest, PausingLocksOnlyTheThreeButtonsAndAPendingSetStill
                                               u"btnSetOrigin"_s, u"btnUseDecodes"_s}));
 
     window.Timer1Timer();
-    EXPECT_THAT(os.appliedShifts, ElementsAre(ShiftStep));
+    EXPECT_THAT(os.appliedShifts, ElementsAre(kShiftStep));
 }
 
 // Notes the run state that the window shows when a time keeper is touched.

@@ -105,6 +105,20 @@ class WindowTest : public ::testing::Test {
     }
     void givenSettingsFile(const std::string& contents) { os.files[settingsPath()] = contents; }
 
+    // A clock reference's row on the Timeshift tab, by the reference's name.
+    QLabel* referenceLine(const QString& name) const {
+        return form->findChild<QLabel*>(QStringLiteral("lbl") + name);
+    }
+    QPushButton* useButton(const QString& name) const {
+        return form->findChild<QPushButton*>(QStringLiteral("btnUse") + name);
+    }
+    template <class Reference>
+    Reference& reference() const {
+        auto* found = form->findChild<Reference*>();
+        EXPECT_NE(found, nullptr);
+        return *found;
+    }
+
     RecordingPlatform os;
     QStringList errorBoxes;
     QStringList closeQuestions;

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "references/ReferenceSettings.h"
+
+// A source of where the clock should be: the decodes, a time server, ...
+// Each is shown as one row of the Timeshift tab, its line and a Use button
+// that puts its suggested shift into Align timeshift; the operator still
+// presses SET. A reference owns its sockets and timers, reads the clock only
+// through the platform, and keeps its Setup widgets' values in a settings
+// section of its own.
+class ClockReference : public QObject {
+    Q_OBJECT
+
+  public:
+    using QObject::QObject;
+
+    // Names the row's widgets, lbl<Name> and btnUse<Name>.
+    virtual QString name() const = 0;
+    // The row's text, e.g. "Decodes: DT +0,42 s ±0,05 (37 in 2 min)".
+    virtual QString line() = 0;
+    // The shift Use proposes (100-ns units); nothing while there is none.
+    virtual std::optional<std::int64_t> suggestedShift() = 0;
+    // What the journal names as the origin of a shift taken with Use.
+    virtual QString origin() const = 0;
+    virtual QString useToolTip() const = 0;
+
+    // The clock was moved by `shift`: what was measured before describes
+    // the old clock.
+    virtual void clockMoved(std::int64_t shift) = 0;
+
+    // The section and keys of the settings file, bound to the Setup widgets.
+    virtual const ReferenceSettings& settings() const = 0;
+    // The Setup widgets hold what the file says: act on it.
+    virtual void settingsLoaded() = 0;
+
+  signals:
+    // line() or suggestedShift() may read differently now.
+    void changed();
+};

@@ -1,0 +1,70 @@
+#include "references/ReferenceList.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kLineWidth = 297;
+constexpr int kButtonLeft = 304;
+constexpr int kButtonWidth = 57;
+constexpr int kButtonHeight = 26;
+
+}  // namespace
+
+ReferenceList::ReferenceList(QWidget* rowArea, QObject* parent)
+    : QObject(parent), m_rowArea(rowArea) {}
+
+void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
+    ClockReference* reference = owned.release();
+    reference->setParent(this);
+    const int top = static_cast<int>(m_rows.size()) * kRowHeight;
+
+    auto* line = new QLabel(m_rowArea);
+    line->setObjectName(QStringLiteral("lbl") + reference->name());
+    line->setGeometry(0, top + 2, kLineWidth, kRowHeight - 2);
+    line->setWordWrap(true);
+    line->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignTop);
+    line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    line->setStyleSheet(QStringLiteral("font-size: 14px; color: #696969;"));
+
+    auto* use = new QPushButton(QStringLiteral("&Use"), m_rowArea);
+    use->setObjectName(QStringLiteral("btnUse") + reference->name());
+    use->setGeometry(kButtonLeft, top, kButtonWidth, kButtonHeight);
+    use->setToolTip(reference->useToolTip());
+    use->setStyleSheet(QStringLiteral("font-size: 14px; color: #515151;"));
+    connect(use, &QPushButton::clicked, this, [this, reference] {
+        if (const std::optional<std::int64_t> shift = reference->suggestedShift()) {
+            emit used(*shift, reference->origin());
+        }
+    });
+
+    m_rows.push_back({reference, line, use});
+    const std::size_t index = m_rows.size() - 1;
+    connect(reference, &ClockReference::changed, this, [this, index] { show(m_rows[index]); });
+    show(m_rows.back());
+}
+
+void ReferenceList::show(const Row& row) {
+    row.line->setText(row.reference->line());
+    row.use->setEnabled(row.reference->suggestedShift().has_value());
+}
+
+void ReferenceList::loadSettings(const quarnel::IniDocument& file) {
+    for (const Row& row : m_rows) {
+        row.reference->settings().load(file);
+        row.reference->settingsLoaded();
+    }
+}
+
+void ReferenceList::saveSettings(quarnel::IniDocument& file) const {
+    for (const Row& row : m_rows) {
+        row.reference->settings().save(file);
+    }
+}
+
+void ReferenceList::clockMoved(std::int64_t shift) {
+    for (const Row& row : m_rows) {
+        row.reference->clockMoved(shift);
+    }
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "references/ClockReference.h"
+
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace quarnel {
+class IniDocument;
+}
+
+// The clock references of the window, each shown as one row of the area the
+// form sets aside for them: its line and its Use button. The list is all the
+// window knows of them: the clock engine announces its moves to the list, the
+// settings code hands it the file, and Use comes back as used().
+class ReferenceList : public QObject {
+    Q_OBJECT
+
+  public:
+    // One row: two lines of text beside the button.
+    static constexpr int kRowHeight = 38;
+
+    ReferenceList(QWidget* rowArea, QObject* parent);
+
+    // Adds the reference's row below the others; the list owns the reference.
+    void add(std::unique_ptr<ClockReference> owned);
+
+    void loadSettings(const quarnel::IniDocument& file);
+    void saveSettings(quarnel::IniDocument& file) const;
+
+  public slots:
+    void clockMoved(std::int64_t shift);
+
+  signals:
+    // Use was pressed on a row whose reference suggests `shift`.
+    void used(std::int64_t shift, const QString& origin);
+
+  private:
+    struct Row {
+        ClockReference* reference;
+        QLabel* line;
+        QPushButton* use;
+    };
+    void show(const Row& row);
+
+    QWidget* m_rowArea;
+    std::vector<Row> m_rows;
+};
