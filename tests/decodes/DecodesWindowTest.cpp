@@ -138,8 +138,7 @@ TEST_F(DecodesWindowTest, HostNamesAndIpv6AddressesAreListenedOn) {
         TTabbedForm& window = build();
         EXPECT_EQ(window.edDecodesAddress->text().toStdString(), c.address);
         EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return line()->text().startsWith(QString::fromStdString(c.shown)); },
-            10000))
+            [&] { return line()->text().startsWith(QString::fromStdString(c.shown)); }, 10000))
             << line()->text().toStdString();
         EXPECT_EQ(decodes().listening(), c.listening) << c.address;
         EXPECT_TRUE(window.close());
@@ -167,9 +166,8 @@ TEST_F(DecodesWindowTest, AUnicastPortIsNotSharedAndATakenOneIsReported) {
     const QString taken = QString::number(earlierLogger.localPort());
     window.edDecodesPort->setText(taken);
     EXPECT_FALSE(decodes().listening());
-    EXPECT_EQ(
-        line()->text(),
-        u"Decodes: port "_s + taken + u" is taken; to share the reports, use a multicast group"_s);
+    EXPECT_EQ(line()->text(), u"Decodes: port "_s + taken +
+                                  u" is taken; to share the reports, use a multicast group"_s);
 }
 
 TEST_F(DecodesWindowTest, TheLineFollowsTheDecodesAndUsePutsTheShiftIntoAlign) {
