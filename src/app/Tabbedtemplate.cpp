@@ -9,6 +9,7 @@
 #include "clock/ClockTexts.h"
 #include "decodes/DecodesReference.h"
 #include "settings/SettingsNotWritten.h"
+#include "timeserver/TimeServerReference.h"
 
 TTabbedForm* TabbedForm = nullptr;
 
@@ -25,6 +26,7 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     connect(References, &ReferenceList::used, this, &TTabbedForm::useReferenceShift);
     References->add(
         std::make_unique<DecodesReference>(swListenDecoders, edDecodesAddress, edDecodesPort));
+    References->add(std::make_unique<TimeServerReference>(swAskTimeServer, edTimeServer));
     tabItemTimeshift->installEventFilter(this);
     LoadSettings();
     EnterSavedRunState();

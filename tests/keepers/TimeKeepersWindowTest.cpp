@@ -192,13 +192,14 @@ TEST_F(TimeKeepersWindowTest, PausingLocksOnlyTheThreeButtonsAndAPendingSetStill
         disabled.sort();
         return disabled;
     };
-    // Use waits for an estimate of the decodes, paused or not.
-    EXPECT_EQ(disabledWidgets(), QStringList({u"btnUseDecodes"_s}));
+    // Use waits for a reference's suggestion, paused or not.
+    EXPECT_EQ(disabledWidgets(), QStringList({u"btnUseDecodes"_s, u"btnUseTimeServer"_s}));
 
     window.swPauseActive->click();
 
-    EXPECT_EQ(disabledWidgets(), QStringList({u"btnAcceptTimeShift"_s, u"btnSet"_s,
-                                              u"btnSetOrigin"_s, u"btnUseDecodes"_s}));
+    EXPECT_EQ(disabledWidgets(),
+              QStringList({u"btnAcceptTimeShift"_s, u"btnSet"_s, u"btnSetOrigin"_s,
+                           u"btnUseDecodes"_s, u"btnUseTimeServer"_s}));
 
     window.Timer1Timer();
     EXPECT_THAT(os.appliedShifts, ElementsAre(kShiftStep));

@@ -42,7 +42,10 @@ constexpr std::string_view kFirstStartFile =
     "[Decodes]\n"
     "Listen=0\n"
     "Address=127.0.0.1\n"
-    "Port=2237\n";
+    "Port=2237\n"
+    "[TimeServer]\n"
+    "Ask=0\n"
+    "Server=pool.ntp.org\n";
 
 class SettingsWindowTest : public WindowTest {
   protected:
@@ -161,7 +164,8 @@ TEST_F(SettingsWindowTest, EveryStoredValueIsLoadedAndWrittenBackUnchanged) {
         "[Timing]\nRefresh=250\nResetAlignToZero=1\n"
         "[Screen]\nLeft=120\nTop=80\nHeight=540\nWidth=400\n"
         "[Clips]\nNumOfClips=2\nClip0=CQ DL1ABC\nClip1=\n"
-        "[Decodes]\nListen=0\nAddress=239.255.0.1\nPort=2238\n";
+        "[Decodes]\nListen=0\nAddress=239.255.0.1\nPort=2238\n"
+        "[TimeServer]\nAsk=0\nServer=[2001:db8::123]:1123\n";
     givenSettingsFile(file);
     TTabbedForm& window = build();
 
