@@ -31,4 +31,8 @@ echo "Listening to the decoders:"
 echo
 "$build/bench/quarnel_decode_bench"
 echo
+echo "Asking a time server (the logic alone):"
+echo
+"$build/bench/quarnel_timeserver_bench"
+echo
 echo "Date after: $(date '+%F %T.%N')"

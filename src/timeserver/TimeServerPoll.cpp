@@ -25,7 +25,6 @@ void TimeServerPoll::clockMoved(Moment now) {
     if (!m_asking) {
         return;
     }
-    m_measurement.reset();
     m_outstanding.reset();
     m_inBurst = false;
     m_status.state = TimeServerStatus::State::Asking;
@@ -60,7 +59,6 @@ void TimeServerPoll::finishBurst() {
     if (m_burstBest) {
         return;
     }
-    m_measurement.reset();
     m_status.problem = m_burstRejection.value_or(ServerProblem{ServerFault::NoAnswer, {}, 0});
     m_status.state = TimeServerStatus::State::Problem;
 }
@@ -117,7 +115,6 @@ void TimeServerPoll::take(const NtpSample& sample) {
     m_outstanding.reset();
     if (!m_burstBest || sample.delay < m_burstBest->delay) {
         m_burstBest = sample;
-        m_measurement = sample;
         m_status.sample = sample;
         m_status.state = TimeServerStatus::State::Measured;
     }
@@ -140,7 +137,8 @@ void TimeServerPoll::reject(const ServerProblem& rejection) {
     }
     if (m_inBurst && !m_burstBest) {
         m_burstRejection = rejection;
-        if (!m_measurement) {
+        // The last burst's measurement stays until this burst is over.
+        if (m_status.state != TimeServerStatus::State::Measured) {
             m_status.problem = rejection;
             m_status.state = TimeServerStatus::State::Problem;
         }

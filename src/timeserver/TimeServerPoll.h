@@ -121,7 +121,6 @@ class TimeServerPoll {
     std::optional<ServerProblem> m_burstRejection;
     std::optional<Moment> m_lastSent;
 
-    std::optional<NtpSample> m_measurement;
     TimeServerStatus m_status;
 };
 
