@@ -88,14 +88,15 @@ class TimeServerWindowTest : public WindowTest {
         return reply;
     }
 
-    TTabbedForm& buildAsking(const QString& server) {
-        givenSettingsFile("[TimeServer]\nAsk=1\nServer=" + server.toStdString() + "\n");
+    TTabbedForm& buildAsking(const QString& address) {
+        givenSettingsFile("[TimeServer]\nAsk=1\nServer=" + address.toStdString() + "\n");
         return build();
     }
 
     // Waits until the line reads `expected`; the line as it is otherwise.
     QString lineBecomes(const QString& expected, int milliseconds = 5000) {
-        QTest::qWaitFor([&] { return line()->text() == expected; }, milliseconds);
+        static_cast<void>(
+            QTest::qWaitFor([&] { return line()->text() == expected; }, milliseconds));
         return line()->text();
     }
 
