@@ -11,7 +11,7 @@ import sys
 import tempfile
 import unittest
 
-from quarnel_e2e import (NS_PER_MS, SCRATCH_PARENT, SHIM, SOURCE_DIR, UNPRIVILEGED,
+from quarnel_e2e import (NS_PER_MS, NS_PER_US, SCRATCH_PARENT, SHIM, SOURCE_DIR, UNPRIVILEGED,
                          _forget, _live_directories, _live_processes, end_process,
                          real_clock_step_ns, run, wait_until)
 from time_server import ADDRESS_FILE, TimeServer, ask, processes_in
@@ -19,6 +19,7 @@ from time_server import ADDRESS_FILE, TimeServer, ask, processes_in
 HERE = os.path.dirname(os.path.abspath(__file__))
 SCRIPT = os.path.join(HERE, "time_server.py")
 SHIM_SOURCE = os.path.join(SOURCE_DIR, "tools", "clockshim", "ClockShim.cpp")
+READING_SLACK_NS = 100 * NS_PER_US
 
 
 def user_of(pid):
@@ -51,8 +52,10 @@ class TimeServerHarnessTest(unittest.TestCase):
         answer = ask(address)
         print(f"{address}: {answer}")
         self.assertEqual(answer.stratum, 8)
-        self.assertLess(abs(answer.offset_ns), NS_PER_MS)
         self.assertLess(answer.delay_ns, 50 * NS_PER_MS)
+        # Both clocks are the real one: what the exchange measures is only
+        # the uneven halves of its round trip (and the readings' rounding).
+        self.assertLessEqual(abs(answer.offset_ns), answer.delay_ns // 2 + READING_SLACK_NS)
 
     def test_chronyd_serves_the_real_time_as_the_unprivileged_user(self):
         with TimeServer(self.scratch) as server:
@@ -99,9 +102,10 @@ class TimeServerHarnessTest(unittest.TestCase):
         """A stand-in for CTest starts the fixture and is killed, as a run
         cut short is: the supervisor ends chronyd and removes the folder."""
         folder = os.path.join(self.scratch, "fixture")
-        run_standin = subprocess.Popen(
-            ["sh", "-c", 'python3 -B "$0" start "$1" --shim "$2" && exec sleep 600',
-             SCRIPT, folder, SHIM], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        with open(os.path.join(self.scratch, "run-standin.log"), "ab") as output:
+            run_standin = subprocess.Popen(
+                ["sh", "-c", 'python3 -B "$0" start "$1" --shim "$2" && exec sleep 600',
+                 SCRIPT, folder, SHIM], stdout=output, stderr=subprocess.STDOUT)
         _live_processes.append(run_standin)
         self.addCleanup(lambda: (end_process(run_standin), _forget(_live_processes, run_standin)))
         self.addCleanup(self.fixture, "stop", folder)
