@@ -21,8 +21,9 @@ tests of any kind that ask a real server:
 `start` runs a supervisor in the background, which starts chronyd and writes
 its address, one line, into FOLDER/address, then returns. The supervisor ends
 chronyd and removes FOLDER when `stop` asks, when chronyd ends, and by itself
-when the process that ran `start` (CTest) ends, so a run cut short leaves
-nothing behind. A build without the library (the Windows cross build) names
+when the process that ran `start` ends, so a run cut short leaves nothing
+behind. That process must be CTest itself, not a shell in between; and a
+`ctest -R time_server.start` alone ends the server with that CTest run. A build without the library (the Windows cross build) names
 its source and a compiler for this machine instead; it is built into FOLDER.
 """
 
