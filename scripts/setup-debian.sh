@@ -17,6 +17,9 @@ real_daemon_libraries=(libpolkit-gobject-1-0 libduktape207 libexpat1 libglib2.0-
                        libacl1 libaudit1 libblkid1 libcap2 libcrypt1 libgcrypt20 libip4tc2
                        libkmod2 liblz4-1 liblzma5 libmount1 libpam0g libseccomp2 libselinux1
                        libssl3 libzstd1)
+# chronyd (the time server of e2e.time_server and the fixture time_server) needs
+# libcap2 and libseccomp2 of this list, and GnuTLS and Nettle, which every
+# Debian has for apt.
 # Making the Debian package and checking it.
 packaging=(dpkg-dev file lintian desktop-file-utils appstream)
 # libFuzzer: clang and its runtime libraries (tests/fuzz/run-fuzzers.sh).

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Fetches the Debian packages of the real time daemons that the tests run
-# (systemd-timedated, polkitd) and unpacks them into a cache outside the
-# repository. They are never installed: an installed systemd or polkitd
-# package could start its services and replace the machine's own time service.
+# (systemd-timedated, polkitd, chronyd) and unpacks them into a cache outside
+# the repository. They are never installed: an installed systemd, polkitd or
+# chrony package could start its services and replace the machine's own time
+# service.
 #
-# Usage: tools/fetch-real-daemons.sh
-# Prints one line per package, "<package>=<unpacked folder>". A folder that is
+# Usage: tools/fetch-real-daemons.sh [PACKAGE...]
+# Fetches the named packages of the list below, or all of them. Prints one
+# line per package, "<package>=<unpacked folder>". A folder that is
 # already there for the package's current version is reused, so a later run
 # needs no download. QUARNEL_DEBS_CACHE moves the cache (default
 # /var/cache/quarnel/debs); run as root, or as a user who may write there.
@@ -14,7 +16,14 @@ set -euo pipefail
 cache=${QUARNEL_DEBS_CACHE:-/var/cache/quarnel/debs}
 # libsystemd-shared is unpacked rather than installed, so that its version is
 # exactly the one systemd-timedated was built against.
-packages=(systemd libsystemd-shared polkitd)
+known=(systemd libsystemd-shared polkitd chrony)
+packages=("${@:-${known[@]}}")
+for package in "${packages[@]}"; do
+    if [[ " ${known[*]} " != *" $package "* ]]; then
+        echo "fetch-real-daemons: $package is none of ${known[*]}" >&2
+        exit 2
+    fi
+done
 
 # The versions the registry offers now, one "<package> <version>" a line; one
 # apt-cache run, as each takes seconds.

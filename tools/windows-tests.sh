@@ -10,6 +10,11 @@
 #   qt6-base-dev-tools libqrencode-dev wine wine64, and for the end-to-end
 #   tests root, xvfb openbox xdotool xclip tesseract-ocr.
 # Qt for Windows: scripts/windows-qt.sh (a cache outside the repository).
+# The window tests that ask a time server get Debian's chronyd on this
+# machine's loopback through the CTest fixture time_server
+# (tests/e2e/time_server.cmake): root, the package registry once, and this
+# machine's C++ compiler for its clock library; they read its address from
+# the file QUARNEL_TEST_TIME_SERVER_FILE names on Wine's drive Z:.
 #
 # Usage: tools/windows-tests.sh            (from anywhere in the repository)
 #   QUARNEL_JOBS=N     parallel build jobs (default: all processors)

@@ -8,6 +8,7 @@
 #include <sys/syscall.h>
 #include <sys/time.h>
 #include <sys/timex.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -396,6 +397,108 @@ TEST_F(UnderShim, HandsTheOffsetToTheNextProcess) {
     EXPECT_GE(shown, realBefore + currentOffset());
     EXPECT_LE(shown, realAfter + currentOffset());
 }
+
+// --- a clock that starts off the real one ---
+
+// Run with QUARNEL_CLOCKSHIM_START_OFFSET_NS set to kStartOffset and a state
+// file that no set has written yet.
+constexpr std::int64_t kStartOffset = 730 * kMillisecond;
+constexpr int kBadStartOffsetStatus = 125;
+
+class StartOffset : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(shim::isLoaded()) << "run with the clock interception library preloaded";
+        ASSERT_FALSE(shim::mayChangeRealClock()) << "run as an unprivileged user";
+        const char* start = std::getenv("QUARNEL_CLOCKSHIM_START_OFFSET_NS");
+        ASSERT_EQ(std::string(start != nullptr ? start : ""), std::to_string(kStartOffset));
+        ASSERT_NE(std::getenv("QUARNEL_CLOCKSHIM_STATE"), nullptr);
+        ASSERT_NE(std::getenv("QUARNEL_CLOCKSHIM_LOG"), nullptr);
+    }
+
+    // A file in the folder of the library's log, which the runner removes.
+    static std::string scratchFile(const std::string& name) {
+        const std::string log = std::getenv("QUARNEL_CLOCKSHIM_LOG");
+        return log.substr(0, log.rfind('/') + 1) + name;
+    }
+};
+
+TEST_F(StartOffset, ThisProcessStartsThereAndASetMovesFromThere) {
+    EXPECT_EQ(currentOffset(), kStartOffset);
+    const std::int64_t seen = libcClockNs(CLOCK_REALTIME) - kernelClockNs(CLOCK_REALTIME);
+    EXPECT_TRUE(nearInteger(seen, kStartOffset, kReadingGap));
+
+    timex step = stepRequest(-kStartOffset, false);
+    ASSERT_GE(adjtimex(&step), 0);
+    const auto line = lastLogLine();
+    EXPECT_EQ(field(line, "move_ns"), -kStartOffset);
+    EXPECT_EQ(field(line, "offset_ns"), 0);
+    std::ifstream saved(std::getenv("QUARNEL_CLOCKSHIM_STATE"));
+    std::int64_t savedOffset = -1;
+    saved >> savedOffset;
+    EXPECT_EQ(savedOffset, 0);
+}
+
+struct ChildStartCase {
+    const char* name;
+    const char* startOffset;      // the variable's value for the child
+    const char* savedState;       // what a set left in the state file; nullptr: no file
+    std::int64_t expectedOffset;  // the child's clock against the real one
+    bool refused;                 // the child must not run at all
+};
+
+class StartOffsetOfAChild : public StartOffset,
+                            public ::testing::WithParamInterface<ChildStartCase> {};
+
+// A new process under the library (date) with the case's start offset and
+// state file: where its clock starts, or that it refuses to start.
+TEST_P(StartOffsetOfAChild, StartsWhereTheVariableAndTheStateFileSay) {
+    const ChildStartCase& child = GetParam();
+    const std::string state = scratchFile(std::string("child-") + child.name + ".state");
+    std::remove(state.c_str());
+    if (child.savedState != nullptr) {
+        std::ofstream(state) << child.savedState << "\n";
+    }
+    const std::string command = std::string("env QUARNEL_CLOCKSHIM_START_OFFSET_NS='") +
+                                child.startOffset + "' QUARNEL_CLOCKSHIM_STATE='" + state +
+                                "' date +%s%N 2>&1";
+
+    const std::int64_t realBefore = kernelClockNs(CLOCK_REALTIME);
+    std::FILE* date = popen(command.c_str(), "r");
+    ASSERT_NE(date, nullptr);
+    std::string output;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, date) != nullptr) {
+        output += buffer;
+    }
+    const int status = pclose(date);
+    const std::int64_t realAfter = kernelClockNs(CLOCK_REALTIME);
+    std::remove(state.c_str());
+
+    if (child.refused) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kBadStartOffsetStatus) << status;
+        EXPECT_NE(output.find("QUARNEL_CLOCKSHIM_START_OFFSET_NS"), std::string::npos) << output;
+        return;
+    }
+    ASSERT_EQ(status, 0) << output;
+    const std::int64_t shown = std::stoll(output);
+    EXPECT_GE(shown, realBefore + child.expectedOffset) << output;
+    EXPECT_LE(shown, realAfter + child.expectedOffset) << output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StartOffsetOfAChild,
+    ::testing::Values(
+        ChildStartCase{"fast", "730000000", nullptr, kStartOffset, false},
+        ChildStartCase{"slow_by_seconds", "-2500000000", nullptr, -2500 * kMillisecond, false},
+        ChildStartCase{"empty_is_none", "", nullptr, 0, false},
+        ChildStartCase{"a_saved_state_wins", "730000000", "-1000000000", -kSecond, false},
+        ChildStartCase{"a_saved_zero_wins", "730000000", "0", 0, false},
+        ChildStartCase{"fraction_refused", "0.73", nullptr, 0, true},
+        ChildStartCase{"unit_refused", "730000000ns", nullptr, 0, true},
+        ChildStartCase{"out_of_range_refused", "99999999999999999999", nullptr, 0, true},
+        ChildStartCase{"refused_also_beside_a_state", "0.73", "0", 0, true}),
+    [](const auto& instance) { return std::string(instance.param.name); });
 
 // --- without the library: the safety net ---
 

@@ -44,6 +44,14 @@ TAB_STRIP_HEIGHT = 30
 TAB_WIDTH = 99
 # The rows of the clip list, as its style in the form description draws them.
 LIST_ROW_HEIGHT = 32
+# The clock references' rows, which the window makes in code inside the
+# container ReferenceRows: row i lies i pitches below its top, with its label
+# lbl<name> and its Use button btnUse<name> where a row puts them. These mirror
+# the program's own constants for those rows.
+REFERENCE_ROWS = ("Decodes", "TimeServer")
+REFERENCE_ROW_PITCH = 38
+REFERENCE_LABEL = (0, 297, 38)  # x, width and height within a row
+REFERENCE_BUTTON = (304, 57, 26)
 
 PROGRAM = os.environ.get("QUARNEL_E2E_PROGRAM", "")
 SHIM = os.environ.get("QUARNEL_E2E_SHIM", "")
@@ -202,6 +210,7 @@ class Form:
         self.widgets = {}
         self.tabs = []
         self._collect(root, 0, 0)
+        self._add_reference_rows()
 
     def _collect(self, element, origin_x, origin_y):
         for child in element.findall("widget"):
@@ -218,6 +227,16 @@ class Form:
                     self._collect(page, x, y + TAB_STRIP_HEIGHT)
             else:
                 self._collect(child, x, y)
+
+    def _add_reference_rows(self):
+        container = self.widgets.get("ReferenceRows")
+        if container is None:
+            return
+        for index, name in enumerate(REFERENCE_ROWS):
+            top = container.y + index * REFERENCE_ROW_PITCH
+            for prefix, (x, width, height) in (("lbl", REFERENCE_LABEL),
+                                               ("btnUse", REFERENCE_BUTTON)):
+                self.widgets[prefix + name] = Rect(container.x + x, top, width, height)
 
     def tab_centre(self, title):
         tab_strip = self.widgets["TabControl1"]

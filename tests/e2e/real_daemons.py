@@ -126,10 +126,11 @@ def children(pid):
 
 
 @functools.cache
-def fetch_packages():
-    """The unpacked packages' folders, by package name, fetched if needed
-    (once a test run: asking the registry takes seconds)."""
-    fetched = subprocess.run(["bash", FETCH], capture_output=True, text=True, timeout=300)
+def fetch_packages(*names):
+    """The named packages' unpacked folders, by package name, fetched if
+    needed (once a test run: asking the registry takes seconds)."""
+    fetched = subprocess.run(["bash", FETCH, *names], capture_output=True, text=True,
+                             timeout=300)
     if fetched.returncode != 0:
         raise RuntimeError("the real daemons' packages could not be fetched:\n" + fetched.stderr)
     return dict(line.split("=", 1) for line in fetched.stdout.split())
@@ -185,7 +186,7 @@ class RealTimeDaemons:
                                "the scratch folder must lie elsewhere")
         self.processes = []
         self.timedated_namespace = None
-        self.packages = fetch_packages()
+        self.packages = fetch_packages("systemd", "libsystemd-shared", "polkitd")
         self._prepare_folder(shim, ntp_unit)
         self.clock = ClockLog(self.file("timedated-clock.log"))
         self.record = self.file("systemd-calls.jsonl")

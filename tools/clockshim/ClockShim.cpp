@@ -23,6 +23,15 @@
 // one process to the next: it is read when a process starts and rewritten on
 // every set. Processes that run at the same time do not see each other's sets.
 //
+// QUARNEL_CLOCKSHIM_START_OFFSET_NS=<n> starts a process's clock n ns from the
+// real one (730000000: 0.73 s fast, as a PC clock that has drifted), so a test
+// can give the program a wrong clock to find and correct. A state file that
+// holds an offset wins over it: the clock a set left behind is the one the
+// next process finds, as on a real machine. The start is not logged; the
+// first set's offset_ns counts from it. A value that is not a whole number of
+// nanoseconds ends the process at its start, so that a test that mistyped it
+// cannot run against the real clock unnoticed.
+//
 // Readings that go through libc are caught: clock_gettime, gettimeofday, time
 // and timespec_get (Qt, the C++ library and localtime_r's callers all use
 // them). The vDSO is only reached through libc's clock_gettime, which this
@@ -44,12 +53,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace {
 
 constexpr std::int64_t kNanosecondsPerSecond = 1'000'000'000;
 constexpr std::int64_t kNanosecondsPerMicrosecond = 1'000;
+// The exit status of a process whose start offset cannot be read.
+constexpr int kBadStartOffsetStatus = 125;
 
 using ClockReader = int (*)(clockid_t, timespec*);
 
@@ -149,20 +161,42 @@ void saveState(std::int64_t offset) {
     }
 }
 
-__attribute__((constructor)) void loadState() {
+// The offset a set saved, when there is one.
+std::optional<std::int64_t> savedOffset() {
     const char* path = stateFile();
     if (path == nullptr) {
-        return;
+        return std::nullopt;
     }
     std::FILE* file = std::fopen(path, "re");
     if (file == nullptr) {
-        return;
+        return std::nullopt;
     }
     std::int64_t offset = 0;
-    if (std::fscanf(file, "%" SCNd64, &offset) == 1) {
-        offsetNs.store(offset);
-    }
+    const bool read = std::fscanf(file, "%" SCNd64, &offset) == 1;
     std::fclose(file);
+    return read ? std::optional(offset) : std::nullopt;
+}
+
+std::int64_t startOffset() {
+    const char* value = std::getenv("QUARNEL_CLOCKSHIM_START_OFFSET_NS");
+    if (value == nullptr || *value == '\0') {
+        return 0;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long long offset = std::strtoll(value, &end, 10);
+    if (errno != 0 || *end != '\0') {
+        std::fprintf(stderr,
+                     "clock shim: QUARNEL_CLOCKSHIM_START_OFFSET_NS=%s is no whole number of "
+                     "nanoseconds\n",
+                     value);
+        std::_Exit(kBadStartOffsetStatus);
+    }
+    return offset;
+}
+
+__attribute__((constructor)) void loadState() {
+    offsetNs.store(savedOffset().value_or(startOffset()));
 }
 
 // `details` says what was asked; the move is measured against the virtual
