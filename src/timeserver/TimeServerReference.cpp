@@ -182,6 +182,6 @@ QString TimeServerReference::line() {
         status.state = quarnel::TimeServerStatus::State::Asking;
     }
     const QString separator = QLocale().decimalPoint();
-    return QString::fromStdString(quarnel::formatTimeServerLine(
-        status, m_serverText.toStdString(), separator.toStdString()));
+    return QString::fromStdString(
+        quarnel::formatTimeServerLine(status, m_serverText.toStdString(), separator.toStdString()));
 }

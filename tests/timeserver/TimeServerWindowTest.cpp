@@ -1,8 +1,11 @@
 #include <gmock/gmock.h>
 
+#include <QFile>
 #include <QNetworkDatagram>
+#include <QRegularExpression>
 #include <QUdpSocket>
 #include <QtTest/QTest>
+#include <chrono>
 #include <functional>
 
 #include "NtpReplyBuilder.h"
@@ -130,8 +133,8 @@ TEST_F(TimeServerWindowTest, TheSettingsAreLoadedAndWrittenBack) {
 TEST_F(TimeServerWindowTest, TheLineShowsTheOffsetAndUseAndSetBringTheClockToTheServer) {
     server.reply = [this](NtpTimestamp sent) { return goodReply(sent).bytes(); };
     TTabbedForm& window = buildAsking(server.address());
-    const QString measured = u"Time server: +0,730 s \u00b10,004 ("_s + server.address() +
-                             u", stratum 2)"_s;
+    const QString measured =
+        u"Time server: +0,730 s \u00b10,004 ("_s + server.address() + u", stratum 2)"_s;
     ASSERT_EQ(lineBecomes(measured), measured);
     ASSERT_TRUE(use()->isEnabled());
 
@@ -144,12 +147,12 @@ TEST_F(TimeServerWindowTest, TheLineShowsTheOffsetAndUseAndSetBringTheClockToThe
     QTest::mouseClick(window.btnSet, Qt::LeftButton);
     window.Timer1Timer();
     EXPECT_THAT(os.appliedShifts, ::testing::ElementsAre(-kLocalAhead));
-    EXPECT_THAT(os.files[fileInDirectory(os.workingDirectory, "Quarnel.log")],
-                ::testing::EndsWith("from Use: time server " + server.address().toStdString() +
-                                    "\n"));
+    EXPECT_THAT(
+        os.files[fileInDirectory(os.workingDirectory, "Quarnel.log")],
+        ::testing::EndsWith("from Use: time server " + server.address().toStdString() + "\n"));
     // The moved clock is asked about anew, and now agrees with the server.
-    const QString agreed = u"Time server: +0,000 s \u00b10,004 ("_s + server.address() +
-                           u", stratum 2)"_s;
+    const QString agreed =
+        u"Time server: +0,000 s \u00b10,004 ("_s + server.address() + u", stratum 2)"_s;
     EXPECT_EQ(lineBecomes(agreed), agreed);
 }
 
@@ -241,8 +244,8 @@ TEST_F(TimeServerWindowTest, RepliesAcrossThe2036RolloverAreRead) {
         os.now = trueTime + kLocalAhead;
         server.reply = [this](NtpTimestamp sent) { return goodReply(sent).bytes(); };
         TTabbedForm& window = buildAsking(server.address());
-        const QString measured = u"Time server: +0,730 s \u00b10,004 ("_s + server.address() +
-                                 u", stratum 2)"_s;
+        const QString measured =
+            u"Time server: +0,730 s \u00b10,004 ("_s + server.address() + u", stratum 2)"_s;
         EXPECT_EQ(lineBecomes(measured), measured);
         EXPECT_TRUE(window.close());
     }
@@ -284,6 +287,66 @@ TEST_F(TimeServerWindowTest, SwitchingOffStopsAskingAndTheLineSaysSo) {
     const int asked = server.requests;
     QTest::qWait(2500);
     EXPECT_EQ(server.requests, asked) << "no request after switching off";
+}
+
+// The double's clock, but read from the machine's clock plus a fixed
+// offset, so that a real server's timestamps can be compared with it.
+class RealClockPlatform : public RecordingPlatform {
+  public:
+    explicit RealClockPlatform(std::int64_t ahead) : m_ahead(ahead) {}
+
+    TimeCount readUniversalTime() override {
+        constexpr TimeCount k1601To1970 = 116'444'736'000'000'000;
+        const auto sinceEpoch = std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::chrono::system_clock::now().time_since_epoch());
+        return k1601To1970 + sinceEpoch.count() / 100 + m_ahead;
+    }
+    TimeCount readLocalTime() override { return readUniversalTime(); }
+
+  private:
+    std::int64_t m_ahead;
+};
+
+// Debian's chronyd on loopback (the test fixture time_server names it in
+// QUARNEL_TEST_TIME_SERVER_FILE), serving the machine's time; the window's
+// clock runs 0.73 s ahead of it.
+class TimeServerRealServerTest : public TimeServerWindowTest {
+  protected:
+    void SetUp() override {
+        const QByteArray file = qgetenv("QUARNEL_TEST_TIME_SERVER_FILE");
+        if (file.isEmpty()) {
+            GTEST_SKIP() << "needs the time server fixture: ctest -R window.time_server";
+        }
+        TimeServerWindowTest::SetUp();
+        setPlatform(realClock);
+        QFile addressFile(QString::fromLocal8Bit(file));
+        ASSERT_TRUE(addressFile.open(QIODevice::ReadOnly)) << file.toStdString();
+        address = QString::fromLatin1(addressFile.readAll()).trimmed();
+    }
+
+    RealClockPlatform realClock{kLocalAhead};
+    QString address;
+};
+
+TEST_F(TimeServerRealServerTest, TheLineShowsHowFarTheClockIsAheadOfTheServer) {
+    realClock.files[settingsPath()] = "[TimeServer]\nAsk=1\nServer=" + address.toStdString() + "\n";
+    TTabbedForm& window = build();
+    const QRegularExpression measured(
+        u"^Time server: \\+(\\d+,\\d{3}) s \u00b1(\\d+,\\d{3}) \\("_s +
+        QRegularExpression::escape(address) + u", stratum 8\\)$"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return measured.match(line()->text()).hasMatch(); }, 10000))
+        << line()->text().toStdString();
+    const QRegularExpressionMatch match = measured.match(line()->text());
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const double ahead = german.toDouble(match.captured(1));
+    const double within = german.toDouble(match.captured(2));
+    EXPECT_NEAR(ahead, 0.73, within + 0.001) << line()->text().toStdString();
+    EXPECT_LT(within, 0.01) << "a server on loopback answers within milliseconds";
+
+    QTest::mouseClick(use(), Qt::LeftButton);
+    EXPECT_NEAR(static_cast<double>(unit.AlignShift), -static_cast<double>(kLocalAhead),
+                (within + 0.001) * static_cast<double>(kUnitsPerSecond));
+    EXPECT_TRUE(window.close());
 }
 
 }  // namespace
