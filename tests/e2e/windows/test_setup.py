@@ -199,6 +199,9 @@ class SetupTest(WineTestCase):
     def test_an_upgrade_replaces_the_program_and_keeps_the_settings(self):
         self.install(self.make_setup(EARLIER_VERSION))
         self.assertUninstallEntry(EARLIER_VERSION)
+        # As if "Desktop shortcut" had been ticked, which a silent install cannot.
+        os.makedirs(os.path.dirname(self.unix_path(DESKTOP_LINK)), exist_ok=True)
+        shutil.copy(self.unix_path(START_MENU_LINK), self.unix_path(DESKTOP_LINK))
         settings = "[Clips]\r\nNumOfClips=1\r\nClip0=CQ DX de DL1ABC\r\n"
         self.write_installed("Quarnel.ini", settings)
         # A program file of the earlier version that this one replaces.
@@ -209,7 +212,8 @@ class SetupTest(WineTestCase):
         self.assertHoldsTheProgram()
         self.assertUninstallEntry(VERSION)
         self.assertEqual(self.read_installed("Quarnel.ini"), settings)
-        self.assertTrue(os.path.exists(self.unix_path(START_MENU_LINK)))
+        for link in (START_MENU_LINK, DESKTOP_LINK):
+            self.assertEqual(read_shell_link(self.unix_path(link)).target, PROGRAM, link)
 
     def test_setup_and_uninstaller_leave_the_folder_alone_while_quarnel_runs(self):
         self.install(self.setup, "/D=" + CHOSEN_FOLDER)
