@@ -2,7 +2,8 @@
 # (Quarnel.exe, the Qt DLLs it needs, the windows platform plugin, the Vista
 # style, the MinGW runtime DLLs and the help page), and the target
 # quarnel_windows_zip packs it as Quarnel-<version>-win64.zip in the build
-# folder. tools/check-windows-folder.py checks the folder.
+# folder. tools/check-windows-folder.py checks the folder. The setup program
+# packs the same install (WindowsInstaller.cmake).
 #
 # Which Qt and runtime DLLs go in is read from the programs' imports with
 # objdump, so that a module the program starts to use (say Qt Network) comes
@@ -40,3 +41,5 @@ add_custom_target(quarnel_windows_zip
     DEPENDS quarnel
     COMMENT "Packing ${QUARNEL_PACKAGE_NAME}.zip"
     VERBATIM)
+
+include(${CMAKE_CURRENT_LIST_DIR}/WindowsInstaller.cmake)

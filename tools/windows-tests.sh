@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The Windows lane: cross-builds Quarnel for 64-bit Windows with MinGW-w64
-# against Qt for Windows, packs Quarnel.exe as a deployable folder and zip,
-# and runs the tests under Wine: the logic, platform and window tests, then
-# the end-to-end tests of Quarnel.exe (label e2e-windows). Each step prints
-# its time.
+# against Qt for Windows, packs Quarnel.exe as a deployable folder, a zip and
+# a setup program, and runs the tests under Wine: the logic, platform and
+# window tests, then the end-to-end tests of Quarnel.exe and of the setup
+# program (label e2e-windows). Each step prints its time.
 #
 # Needs (Debian 12, scripts/setup-debian.sh test): cmake ninja-build
 #   googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-#   qt6-base-dev-tools libqrencode-dev wine wine64, and for the end-to-end
+#   qt6-base-dev-tools libqrencode-dev nsis wine wine64, and for the end-to-end
 #   tests root, xvfb openbox xdotool xclip tesseract-ocr.
 # Qt for Windows: scripts/windows-qt.sh (a cache outside the repository).
 # The window tests that ask a time server get Debian's chronyd on this
@@ -90,6 +90,22 @@ folder=$(find "$build/package" -mindepth 1 -maxdepth 1 -type d -name 'Quarnel-*-
 python3 "$root/tools/check-windows-folder.py" "$folder"
 ls -l "$build"/Quarnel-*-win64.zip
 
+step "Setup program (CPack, NSIS)"
+rm -f "$build"/Quarnel-*-win64-setup.exe
+if ! (cd "$build" && cpack >"$build/cpack.log" 2>&1); then
+    cat "$build/cpack.log" "$build"/_CPack_Packages/win64/NSIS/NSISOutput.log 2>/dev/null
+    exit 1
+fi
+setup=$(find "$build" -maxdepth 1 -name 'Quarnel-*-win64-setup.exe')
+# What the setup packs is CPack's copy of the install: checked like the folder.
+python3 "$root/tools/check-windows-folder.py" \
+    "$build/_CPack_Packages/win64/NSIS/$(basename "$setup" .exe)"
+if ! x86_64-w64-mingw32-objdump -f "$setup" | grep -q 'file format pei-x86-64'; then
+    echo "$setup is not a 64-bit Windows program" >&2
+    exit 1
+fi
+ls -l "$setup"
+
 step "Tests under Wine"
 # One server for the whole run, so that each test program starts in a
 # fraction of a second instead of bringing Wine's services up again.
@@ -103,6 +119,6 @@ ctest --test-dir "$build" --output-on-failure --timeout 120 -LE e2e-windows -j "
 
 step "End-to-end tests of Quarnel.exe under Wine"
 # A prefix and a user of their own; the one above is not used.
-QUARNEL_E2E_WINDOWS_FOLDER=$folder TMPDIR=$e2e_scratch \
+QUARNEL_E2E_WINDOWS_FOLDER=$folder QUARNEL_E2E_WINDOWS_SETUP=$setup TMPDIR=$e2e_scratch \
     ctest --test-dir "$build" --output-on-failure -L e2e-windows || status=1
 exit "$status"

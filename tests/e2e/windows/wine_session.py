@@ -56,8 +56,9 @@ class WineUser:
             "USER": "nobody",
             "WINEPREFIX": self.path("prefix"),
             "WINEDEBUG": "-all",
-            # No offers to install Mono and Gecko.
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            # No offers to install Mono and Gecko, and no menu entries or
+            # file associations for the real desktop from shortcuts made here.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
             # Wine takes the Windows locale from here: English texts, "." as
             # the decimal separator.
             "LANG": "C.UTF-8",
@@ -116,17 +117,20 @@ class Display:
 
 
 class WineQuarnel(Quarnel):
-    """Quarnel.exe started under Wine in a working folder. The input and
-    reading methods are those of the Linux harness."""
+    """Quarnel.exe started under Wine in a working folder, by default the
+    Quarnel.exe in it; the command may start it otherwise (through a
+    shortcut). The input and reading methods are those of the Linux
+    harness."""
 
-    def __init__(self, display, user, folder, form):  # pylint: disable=super-init-not-called
+    # pylint: disable-next=super-init-not-called
+    def __init__(self, display, user, folder, form, command=None):
         self.display = display
         self.form = form
         self.folder = folder
-        self.output_path = os.path.join(folder, "..", os.path.basename(folder) + ".output")
+        self.output_path = os.path.join(user.root, os.path.basename(folder) + ".output")
         with open(self.output_path, "ab") as output:
-            self.process = user.start(["wine", os.path.join(folder, "Quarnel.exe")], folder,
-                                      output)
+            self.process = user.start(command or ["wine", os.path.join(folder, "Quarnel.exe")],
+                                      folder, output)
         self.window = None
 
     def wait_for_window(self):
@@ -216,12 +220,17 @@ class WineTestCase(unittest.TestCase):
         print_date("before")
         self.real_clock_before = real_clock_step_ns()
         self.user = Session.user
+        self.started = []
+        self.addCleanup(self._stop_and_check_real_clock)
+        self.set_up_program()
+
+    def set_up_program(self):
+        """A fresh copy of the deployable folder as the working folder, and
+        Quarnel.exe started there."""
         self.folder = tempfile.mkdtemp(prefix="work-", dir=self.user.root)
         shutil.copytree(FOLDER, self.folder, dirs_exist_ok=True)
         self.prepare()
         self.user.give(self.folder)
-        self.started = []
-        self.addCleanup(self._stop_and_check_real_clock)
         self.start_quarnel()
 
     def prepare(self):
@@ -246,7 +255,7 @@ class WineTestCase(unittest.TestCase):
     def _stop_and_check_real_clock(self):
         for quarnel in self.started:
             quarnel.stop()
-        output = self.quarnel.output()
+        output = self.started[-1].output() if self.started else ""
         if output:
             print("Quarnel.exe said:\n" + output)
         print_date("after")
