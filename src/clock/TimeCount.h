@@ -24,6 +24,12 @@ inline std::int64_t roundedShift(double seconds, std::int64_t step) {
     return std::llround(seconds * static_cast<double>(kUnitsPerSecond / step)) * step;
 }
 
+// The same for a count of 100-ns units, exactly.
+constexpr std::int64_t roundedShift(std::int64_t units, std::int64_t step) {
+    const std::int64_t half = step / 2;
+    return (units >= 0 ? (units + half) / step : (units - half) / step) * step;
+}
+
 // The largest shift, and the largest running total of shifts, either way: 100
 // days. Far beyond any use, and small enough that no sum of a clock reading,
 // a shift and a total can overflow.

@@ -32,15 +32,8 @@ ServerProblem rejected(ServerFault fault) {
 
 }  // namespace
 
-std::int64_t roundedToMillisecond(std::int64_t units) {
-    const std::int64_t half = kUnitsPerMillisecond / 2;
-    const std::int64_t milliseconds =
-        units >= 0 ? (units + half) / kUnitsPerMillisecond : (units - half) / kUnitsPerMillisecond;
-    return milliseconds * kUnitsPerMillisecond;
-}
-
 std::int64_t localClockAhead(const NtpSample& sample) {
-    return roundedToMillisecond(-sample.offset);
+    return roundedShift(-sample.offset, kUnitsPerMillisecond);
 }
 
 std::int64_t offsetUncertainty(const NtpSample& sample) {

@@ -31,10 +31,6 @@ std::int64_t localClockAhead(const NtpSample& sample);
 // units), so the figure shown never claims more than is known.
 std::int64_t offsetUncertainty(const NtpSample& sample);
 
-// A count of 100-ns units rounded to the nearest whole millisecond, halves
-// away from zero.
-std::int64_t roundedToMillisecond(std::int64_t units);
-
 // What keeps the time server from giving a measurement: the whole server, or
 // why one reply is not used.
 enum class ServerFault {
