@@ -35,4 +35,8 @@ echo "Asking a time server (the logic alone):"
 echo
 "$build/bench/quarnel_timeserver_bench"
 echo
+echo "Asking a time server (the window's side, on loopback):"
+echo
+"$build/bench/quarnel_timeserver_window_bench"
+echo
 echo "Date after: $(date '+%F %T.%N')"
