@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "clock/TimeCount.h"
+#include "gps/GpsEstimate.h"
+
+namespace quarnel {
+
+// What the GPS line shows.
+struct GpsStatus {
+    enum class State {
+        NotListening,
+        Listening,  // nothing usable has come yet
+        NoFix,      // the receiver says it has no fix
+        Measured,   // `offset` holds it
+        Problem,    // `problem` says what went wrong, worded to follow "GPS: "
+    };
+    State state = State::NotListening;
+    GpsOffset offset;
+    std::optional<int> satellites;  // in use, when the receiver tells
+    std::string problem;
+};
+
+// Reads what a GPS source sends (a receiver's NMEA sentences, or gpsd's
+// reports) and estimates the clock from it. The caller owns the port or the
+// socket and hands in each read's bytes with the clock's reading when the
+// read returned.
+class GpsReader {
+  public:
+    virtual ~GpsReader() = default;
+
+    virtual void take(std::string_view bytes, TimeCount stamp) = 0;
+
+    // The clock was moved: what was stamped before describes the old clock.
+    virtual void clockMoved();
+
+    // 100-ns units; the time from the receiver's second to its sentences.
+    void setReceiverDelay(std::int64_t units) { m_estimator.setReceiverDelay(units); }
+
+    GpsStatus status() const;
+
+    // The shift that would set the clock to GPS time, in whole milliseconds
+    // (100-ns units); only while a measurement is shown.
+    std::optional<std::int64_t> suggestedShift() const;
+
+  protected:
+    void takeStamp(GpsTiming timing, TimeCount utc, TimeCount stamp);
+    void lostFix();
+    void setSatellites(int count) { m_satellites = count; }
+    // Shown until the next stamp is taken.
+    void setProblem(std::string problem) { m_problem = std::move(problem); }
+
+  private:
+    GpsEstimator m_estimator;
+    std::optional<int> m_satellites;
+    bool m_noFix = false;
+    std::string m_problem;
+};
+
+}  // namespace quarnel
