@@ -14,7 +14,7 @@ class JsonParser {
 
     std::optional<JsonValue> document() {
         JsonValue value;
-        if (!parseValue(value, 0)) {
+        if (!parseValue(value, 1)) {
             return std::nullopt;
         }
         skipSpace();
