@@ -52,7 +52,7 @@ class GpsReader {
     void takeStamp(GpsTiming timing, TimeCount utc, TimeCount stamp);
     void lostFix();
     void setSatellites(int count) { m_satellites = count; }
-    // Shown until the next stamp is taken.
+    // Shown until the next stamp is taken, or until set empty.
     void setProblem(std::string problem) { m_problem = std::move(problem); }
 
   private:

@@ -96,7 +96,12 @@ void GpsdReader::take(std::string_view bytes, TimeCount stamp) {
         const auto message = readJson(line.text);
         if (!message || message->kind != JsonValue::Kind::Object) {
             setProblem("what came is not gpsd's JSON (is it gpsd on that port?)");
+            m_garbled = true;
             continue;
+        }
+        if (m_garbled) {
+            setProblem({});
+            m_garbled = false;
         }
         takeMessage(*message, line.stamp);
     }

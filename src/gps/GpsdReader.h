@@ -26,7 +26,8 @@ inline constexpr std::string_view kGpsdWatchCommand =
 //    and then no stamp counts until a TPV with a fix;
 //  - SKY: the satellites in use (`uSat`, else those marked `used`);
 //  - VERSION, DEVICES, ERROR: a protocol this program does not read, no
-//    receiver, or gpsd's own complaint show as the problem.
+//    receiver, or gpsd's own complaint show as the problem, as does a line
+//    that is not JSON until a line that is comes.
 class GpsdReader : public GpsReader {
   public:
     // gpsd's longest reports (SKY with many satellites) fit easily.
@@ -42,6 +43,7 @@ class GpsdReader : public GpsReader {
 
     LineSplitter m_splitter{kLongestLine};
     std::optional<bool> m_fix;  // as the last TPV said
+    bool m_garbled = false;     // the problem shown is a line that was not JSON
 };
 
 }  // namespace quarnel

@@ -93,7 +93,8 @@ class JsonParser {
             if (!parseValue(member, depth + 1)) {
                 return false;
             }
-            value.members.emplace_back(std::move(name), std::move(member));
+            member.name = std::move(name);
+            value.items.push_back(std::move(member));
             skipSpace();
             if (consume("}")) {
                 return true;
@@ -284,10 +285,13 @@ class JsonParser {
 
 }  // namespace
 
-const JsonValue* JsonValue::member(std::string_view name) const {
-    for (const auto& [memberName, value] : members) {
-        if (memberName == name) {
-            return &value;
+const JsonValue* JsonValue::member(std::string_view wanted) const {
+    if (kind != Kind::Object) {
+        return nullptr;
+    }
+    for (const auto& item : items) {
+        if (item.name == wanted) {
+            return &item;
         }
     }
     return nullptr;

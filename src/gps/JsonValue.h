@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace quarnel {
@@ -17,11 +16,12 @@ struct JsonValue {
     Kind kind = Kind::Null;
     bool boolean = false;
     std::string text;  // a string's characters (UTF-8), or a number as written
+    // An array's values, or an object's members in the order written.
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> members;  // in the order written
+    std::string name;  // of a member of an object
 
-    // The member of an object; the first of that name; nothing for other kinds.
-    const JsonValue* member(std::string_view name) const;
+    // The first member of an object so named; nothing for other kinds.
+    const JsonValue* member(std::string_view wanted) const;
 
     // A number without fraction or exponent that fits 64 bits.
     std::optional<std::int64_t> integer() const;

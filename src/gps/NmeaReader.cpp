@@ -39,12 +39,14 @@ void NmeaReader::takeLine(const StampedLine& line) {
     const auto read = line.cut ? std::variant<NmeaSentence, NmeaFault>(NmeaFault::NotASentence)
                                : readNmeaSentence(line.text);
     if (const auto* sentence = std::get_if<NmeaSentence>(&read)) {
+        if (m_badLines >= kBadLinesForProblem) {
+            setProblem({});
+        }
         m_badLines = 0;
         takeSentence(*sentence, line.stamp);
         return;
     }
-    if (++m_badLines >= kBadLinesForProblem) {
-        m_badLines = 0;
+    if (m_badLines < kBadLinesForProblem && ++m_badLines == kBadLinesForProblem) {
         setProblem("what comes from the receiver is no NMEA (is the baud rate right?)");
     }
 }

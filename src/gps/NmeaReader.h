@@ -17,8 +17,8 @@ namespace quarnel {
 //    or GGA with a quality above 0); RMC with status V or GGA with quality 0
 //    shows "no fix". GGA tells the satellites in use.
 //  - Lines that are no sentence, fail their checksum or hold a field that
-//    cannot be are dropped; ten of them in a row with no good sentence
-//    between show a problem: a wrong baud rate gives nothing else.
+//    cannot be are dropped; ten of them in a row show a problem until the
+//    next good sentence: a wrong baud rate gives nothing else.
 class NmeaReader : public GpsReader {
   public:
     static constexpr std::size_t kLongestLine = 200;  // a sentence has at most 82 characters

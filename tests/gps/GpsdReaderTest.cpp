@@ -138,9 +138,14 @@ TEST_F(GpsdReaderTest, ShowsWhatKeepsGpsdFromTelling) {
         EXPECT_EQ(formatGpsLine(fresh.status(), "gpsd", ","), c.expected) << c.lines;
     }
 
-    // A good stamp ends the problem.
+    // A line of JSON ends the problem of one that was not; a stamp ends any.
     reader.take("garbage\n", kSecond);
-    reader.take(kToff, kSecond);
+    reader.take(kNoFix, kSecond);
+    EXPECT_EQ(line(), "GPS: no fix");
+    reader.take(R"({"class":"DEVICES","devices":[]})"
+                "\n",
+                kSecond);
+    reader.take(kFix, kSecond);
     EXPECT_EQ(reader.status().state, State::Measured);
 }
 
