@@ -2,6 +2,19 @@
 
 namespace quarnel {
 
+void GpsReader::take(std::string_view bytes, TimeCount stamp) {
+    if (!bytes.empty()) {
+        m_quiet = false;
+    }
+    read(bytes, stamp);
+}
+
+void GpsReader::fellQuiet() {
+    m_quiet = true;
+    m_noFix = false;
+    m_estimator.clear();
+}
+
 void GpsReader::clockMoved() {
     m_estimator.clear();
 }
@@ -21,7 +34,10 @@ GpsStatus GpsReader::status() const {
     GpsStatus status;
     status.satellites = m_satellites;
     const auto offset = m_estimator.offset();
-    if (!m_problem.empty()) {
+    if (m_quiet) {
+        status.state = GpsStatus::State::Problem;
+        status.problem = "nothing has come for " + std::to_string(kQuietLimit.count()) + " s";
+    } else if (!m_problem.empty()) {
         status.state = GpsStatus::State::Problem;
         status.problem = m_problem;
     } else if (m_noFix) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,7 +35,16 @@ class GpsReader {
   public:
     virtual ~GpsReader() = default;
 
-    virtual void take(std::string_view bytes, TimeCount stamp) = 0;
+    // Nothing may come for this long before the line says so: a receiver
+    // sends every second, and gpsd reports each of them.
+    static constexpr std::chrono::seconds kQuietLimit{5};
+
+    void take(std::string_view bytes, TimeCount stamp);
+
+    // Nothing came for kQuietLimit (the caller's timer, restarted by each
+    // read): the cable was pulled or the service stopped, so what was
+    // measured is dropped and the line says so until bytes come again.
+    void fellQuiet();
 
     // The clock was moved: what was stamped before describes the old clock.
     virtual void clockMoved();
@@ -49,6 +59,8 @@ class GpsReader {
     std::optional<std::int64_t> suggestedShift() const;
 
   protected:
+    virtual void read(std::string_view bytes, TimeCount stamp) = 0;
+
     void takeStamp(GpsTiming timing, TimeCount utc, TimeCount stamp);
     void lostFix();
     void setSatellites(int count) { m_satellites = count; }
@@ -59,6 +71,7 @@ class GpsReader {
     GpsEstimator m_estimator;
     std::optional<int> m_satellites;
     bool m_noFix = false;
+    bool m_quiet = false;
     std::string m_problem;
 };
 

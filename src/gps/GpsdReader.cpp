@@ -88,7 +88,7 @@ std::string shown(std::string_view text) {
 
 }  // namespace
 
-void GpsdReader::take(std::string_view bytes, TimeCount stamp) {
+void GpsdReader::read(std::string_view bytes, TimeCount stamp) {
     for (const auto& line : m_splitter.take(bytes, stamp)) {
         if (line.cut) {
             continue;

@@ -33,9 +33,9 @@ class GpsdReader : public GpsReader {
     // gpsd's longest reports (SKY with many satellites) fit easily.
     static constexpr std::size_t kLongestLine = 65536;
 
-    void take(std::string_view bytes, TimeCount stamp) override;
-
   private:
+    void read(std::string_view bytes, TimeCount stamp) override;
+
     void takeMessage(const JsonValue& message, TimeCount stamp);
     void takeStampPair(const JsonValue& message, GpsTiming timing);
     void takeFix(const JsonValue& message, TimeCount stamp);

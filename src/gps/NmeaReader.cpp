@@ -24,7 +24,7 @@ int fullYear(const NmeaDate& date, TimeCount stamp) {
 
 }  // namespace
 
-void NmeaReader::take(std::string_view bytes, TimeCount stamp) {
+void NmeaReader::read(std::string_view bytes, TimeCount stamp) {
     for (const auto& line : m_splitter.take(bytes, stamp)) {
         takeLine(line);
     }

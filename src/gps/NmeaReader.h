@@ -24,10 +24,11 @@ class NmeaReader : public GpsReader {
     static constexpr std::size_t kLongestLine = 200;  // a sentence has at most 82 characters
     static constexpr int kBadLinesForProblem = 10;
 
-    void take(std::string_view bytes, TimeCount stamp) override;
     void clockMoved() override;
 
   private:
+    void read(std::string_view bytes, TimeCount stamp) override;
+
     struct Burst {
         NmeaTimeOfDay time;
         TimeCount stamp = 0;

@@ -132,6 +132,19 @@ TEST_F(NmeaReaderTest, AReceiverWithoutFixOffersNothing) {
     EXPECT_EQ(line(), "GPS: +0,090 s \u00b10,020 (COM4, 7 satellites)");
 }
 
+TEST_F(NmeaReaderTest, AReceiverFallenQuietOffersNothing) {
+    fixedBursts(3);
+    reader.fellQuiet();
+    EXPECT_EQ(line(), "GPS: nothing has come for 5 s");
+    EXPECT_EQ(reader.suggestedShift(), std::nullopt);
+    reader.take("", second);
+    EXPECT_EQ(reader.status().state, State::Problem);
+
+    // Back, but without a fix yet: the stamps of before do not return.
+    burst({nmeaLine("GPGSV,1,1,02,09,62,069,,10,30,248,")});
+    EXPECT_EQ(line(), "GPS: listening \u2026");
+}
+
 TEST_F(NmeaReaderTest, ADateFromZdaAndAFixFromGgaAreEnough) {
     const auto t = toCalendarTime(second);
     char zda[64];
