@@ -1,6 +1,7 @@
 #include "clock/ClockTexts.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace quarnel {
 
@@ -27,6 +28,20 @@ std::string formatShiftText(std::int64_t shift, std::string_view decimalSeparato
     text += std::to_string(milliseconds / 1000);
     text += decimalSeparator;
     text += decimals;
+    return text;
+}
+
+std::string formatMillisecondsText(std::int64_t units, bool withSign,
+                                   std::string_view decimalSeparator) {
+    const auto milliseconds = static_cast<std::uint64_t>(std::llabs(units / kUnitsPerMillisecond));
+    std::string text;
+    if (withSign) {
+        text = units < 0 ? "-" : "+";
+    }
+    const std::string fraction = std::to_string(milliseconds % 1000);
+    text += std::to_string(milliseconds / 1000);
+    text += decimalSeparator;
+    text += std::string(3 - fraction.size(), '0') + fraction;
     return text;
 }
 

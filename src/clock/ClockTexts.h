@@ -18,4 +18,10 @@ std::string formatDateText(const CalendarTime& time);
 // caller's decimal separator (the user's regional setting).
 std::string formatShiftText(std::int64_t shift, std::string_view decimalSeparator);
 
+// Whole milliseconds (as 100-ns units) as seconds with three decimals, as a
+// reference's line shows an offset ("+0,312") or its uncertainty ("0,004"):
+// with `withSign`, the sign is always written, "+" for zero.
+std::string formatMillisecondsText(std::int64_t units, bool withSign,
+                                   std::string_view decimalSeparator);
+
 }  // namespace quarnel

@@ -1,26 +1,10 @@
 #include "timeserver/TimeServerText.h"
 
-#include <cstdint>
-#include <cstdlib>
+#include "clock/ClockTexts.h"
 
 namespace quarnel {
 
 namespace {
-
-// Whole milliseconds (as 100-ns units) as seconds with three decimals, the
-// sign always shown when asked for, "+" for zero.
-std::string millisecondsText(std::int64_t units, bool withSign, std::string_view separator) {
-    const auto milliseconds = static_cast<std::uint64_t>(std::llabs(units / kUnitsPerMillisecond));
-    std::string text;
-    if (withSign) {
-        text = units < 0 ? "-" : "+";
-    }
-    const std::string fraction = std::to_string(milliseconds % 1000);
-    text += std::to_string(milliseconds / 1000);
-    text += separator;
-    text += std::string(3 - fraction.size(), '0') + fraction;
-    return text;
-}
 
 std::string problemText(const ServerProblem& problem, std::string_view server) {
     const std::string name(server);
@@ -70,9 +54,10 @@ std::string formatTimeServerLine(const TimeServerStatus& status, std::string_vie
             return "Time server: asking \u2026";
         case TimeServerStatus::State::Measured:
             return "Time server: " +
-                   millisecondsText(localClockAhead(status.sample), true, decimalSeparator) +
+                   formatMillisecondsText(localClockAhead(status.sample), true, decimalSeparator) +
                    " s \u00b1" +
-                   millisecondsText(offsetUncertainty(status.sample), false, decimalSeparator) +
+                   formatMillisecondsText(offsetUncertainty(status.sample), false,
+                                          decimalSeparator) +
                    " (" + std::string(server) + ", stratum " +
                    std::to_string(status.sample.stratum) + ")";
         case TimeServerStatus::State::Problem:
