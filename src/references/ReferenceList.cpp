@@ -9,6 +9,10 @@ constexpr int kLineWidth = 297;
 constexpr int kButtonLeft = 304;
 constexpr int kButtonWidth = 57;
 constexpr int kButtonHeight = 26;
+// A row's own control stands on the left, as high as Use; the line's two
+// lines of text take the rest of the width.
+constexpr int kControlWidth = 116;
+constexpr int kControlGap = 6;
 
 }  // namespace
 
@@ -20,9 +24,15 @@ void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
     reference->setParent(this);
     const int top = static_cast<int>(m_rows.size()) * kRowHeight;
 
+    int lineLeft = 0;
+    if (QWidget* control = reference->makeRowControl(m_rowArea)) {
+        control->setGeometry(0, top, kControlWidth, kButtonHeight);
+        lineLeft = kControlWidth + kControlGap;
+    }
+
     auto* line = new QLabel(m_rowArea);
     line->setObjectName(QStringLiteral("lbl") + reference->name());
-    line->setGeometry(0, top + 2, kLineWidth, kRowHeight - 2);
+    line->setGeometry(lineLeft, top + 2, kLineWidth - lineLeft, kRowHeight - 2);
     line->setWordWrap(true);
     line->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignTop);
     line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
