@@ -125,7 +125,10 @@ QWidget* DecodesReference::makeRowControl(QWidget* parent) {
     m_station->completer()->setCompletionMode(QCompleter::PopupCompletion);
     m_station->completer()->setFilterMode(Qt::MatchContains);
     connect(m_station, &QComboBox::editTextChanged, this, &ClockReference::changed);
+    // Connected before the list shows the line, so that the line knows
+    // whether the chooser is there.
     connect(this, &ClockReference::changed, this, &DecodesReference::offerStations);
+    offerStations();
     return m_station;
 }
 
@@ -145,7 +148,10 @@ std::optional<quarnel::StationSummary> DecodesReference::chosenHeard() {
     return std::move(*found);
 }
 
+// Without a socket there is no station to choose, and the line needs the
+// whole width to say why.
 void DecodesReference::offerStations() {
+    m_station->setHidden(!m_listener.listening());
     QStringList offered{kAllStations};
     for (const quarnel::StationSummary& station : m_listener.stations()) {
         offered << QString::fromStdString(station.call);

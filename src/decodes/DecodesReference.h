@@ -42,7 +42,8 @@ class DecodesReference : public ClockReference {
     QString chosenStation() const;
     // The chosen station as heard in the window; nothing when it was not.
     std::optional<quarnel::StationSummary> chosenHeard();
-    // Puts the stations heard into the chooser, keeping what is typed there.
+    // Puts the stations heard into the chooser, keeping what is typed there,
+    // and shows the chooser only while listening.
     void offerStations();
 
     ToggleSwitch* m_listen;

@@ -33,7 +33,10 @@ class ClockReference : public QObject {
     // A control of the row that narrows what the reference tells (the
     // decodes' choice of station), made once, in `parent`; the list gives it
     // its place at the start of the row, and the line moves beside it.
-    // Without one the row is the line and Use.
+    // Without one the row is the line and Use. While the reference hides the
+    // control, the line takes the whole width again; the reference shows or
+    // hides it before changed() reaches the list, that is in a slot it
+    // connects to changed() here.
     virtual QWidget* makeRowControl(QWidget* /*parent*/) { return nullptr; }
 
     // The clock was moved by `shift`: what was measured before describes

@@ -24,15 +24,13 @@ void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
     reference->setParent(this);
     const int top = static_cast<int>(m_rows.size()) * kRowHeight;
 
-    int lineLeft = 0;
-    if (QWidget* control = reference->makeRowControl(m_rowArea)) {
+    QWidget* control = reference->makeRowControl(m_rowArea);
+    if (control) {
         control->setGeometry(0, top, kControlWidth, kButtonHeight);
-        lineLeft = kControlWidth + kControlGap;
     }
 
     auto* line = new QLabel(m_rowArea);
     line->setObjectName(QStringLiteral("lbl") + reference->name());
-    line->setGeometry(lineLeft, top + 2, kLineWidth - lineLeft, kRowHeight - 2);
     line->setWordWrap(true);
     line->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignTop);
     line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -49,13 +47,17 @@ void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
         }
     });
 
-    m_rows.push_back({reference, line, use});
+    m_rows.push_back({reference, control, line, use, top});
     const std::size_t index = m_rows.size() - 1;
     connect(reference, &ClockReference::changed, this, [this, index] { show(m_rows[index]); });
     show(m_rows.back());
 }
 
+// A hidden control leaves the whole width to the line, for the longer texts
+// of a reference that has nothing to narrow (such as why it cannot listen).
 void ReferenceList::show(const Row& row) {
+    const int lineLeft = row.control && !row.control->isHidden() ? kControlWidth + kControlGap : 0;
+    row.line->setGeometry(lineLeft, row.top + 2, kLineWidth - lineLeft, kRowHeight - 2);
     row.line->setText(row.reference->line());
     row.use->setEnabled(row.reference->suggestedShift().has_value());
 }

@@ -252,6 +252,44 @@ TEST_F(DecodesWindowTest, ChoosingAStationUsesItsOwnDt) {
     EXPECT_FALSE(offered().contains(u"C6ABC"_s));
 }
 
+// The chooser stands at the start of the decodes row while listening, and
+// the line beside it keeps its texts whole in its two lines; without a
+// socket the chooser goes and the line takes the whole width to say why.
+// The time server's row below keeps its place and width.
+TEST_F(DecodesWindowTest, TheChooserFitsIntoTheRow) {
+    const auto fits = [this](const QString& shown) {
+        line()->setText(shown);
+        EXPECT_LE(line()->heightForWidth(line()->width()), line()->height())
+            << shown.toStdString() << " in " << line()->width() << " px";
+    };
+    TTabbedForm& window = buildListening();
+    ASSERT_FALSE(station()->isHidden());
+    EXPECT_EQ(station()->parentWidget(), window.ReferenceRows);
+    const QRect chooser = station()->geometry();
+    EXPECT_FALSE(chooser.intersects(line()->geometry()));
+    EXPECT_FALSE(chooser.intersects(use()->geometry()));
+    EXPECT_FALSE(line()->geometry().intersects(use()->geometry()));
+    EXPECT_LE(line()->geometry().bottom(), ReferenceList::kRowHeight - 1);
+    EXPECT_EQ(referenceLine(u"TimeServer"_s)->geometry(),
+              QRect(0, ReferenceList::kRowHeight + 2, 297, ReferenceList::kRowHeight - 2));
+    for (const QString& shown :
+         {u"Decodes: C6ABC DT +1,95 s (3 in 2 min)"_s,
+          u"Decodes: VP2E/K1ABC DT -12,35 s (123 in 2 min)"_s,
+          u"Decodes: DT +0,42 s \u00b10,05 (10000+ in 2 min)"_s,
+          u"Decodes: PJ4/K1ABCD not heard for 2 min"_s, u"Decodes: too few yet (4 in 2 min)"_s}) {
+        fits(shown);
+    }
+
+    window.swListenDecoders->click();
+    EXPECT_TRUE(station()->isHidden());
+    EXPECT_EQ(line()->geometry(), QRect(0, 2, 297, ReferenceList::kRowHeight - 2));
+    fits(u"Decodes: port 2237 is taken; to share the reports, use a multicast group"_s);
+    fits(u"Decodes: cannot find no-such-host.invalid: Host not found"_s);
+    window.swListenDecoders->click();
+    EXPECT_FALSE(station()->isHidden()) << "listening again";
+    EXPECT_FALSE(station()->geometry().intersects(line()->geometry()));
+}
+
 TEST_F(DecodesWindowTest, ASetOrResetStartsTheEstimateAnew) {
     TTabbedForm& window = buildListening();
     window.swPauseActive->click();
