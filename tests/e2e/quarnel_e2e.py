@@ -48,7 +48,10 @@ LIST_ROW_HEIGHT = 32
 # container ReferenceRows: row i lies i pitches below its top, with its label
 # lbl<name> and its Use button btnUse<name> where a row puts them. A row with a
 # control of its own (its widget named here) has it at the start, and the
-# label beside it. These mirror the program's own constants for those rows.
+# label beside it; the control hides while there is nothing to narrow (the
+# decodes' chooser while not listening) and the label then takes the whole
+# width, which holds the narrower place given here. These mirror the
+# program's own constants for those rows.
 REFERENCE_ROWS = (("Decodes", "cbDecodesStation"), ("TimeServer", None))
 REFERENCE_ROW_PITCH = 38
 REFERENCE_LABEL = (0, 297, 38)  # x, width and height within a row
