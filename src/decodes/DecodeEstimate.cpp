@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
 #include "clock/TimeCount.h"
+#include "decodes/DecodeSender.h"
 
 namespace quarnel {
 
@@ -84,7 +86,7 @@ void DecodeEstimator::takeDecode(const DecodeMessage& decode, Moment now) {
         client->decodeMode = decode.mode;
         client->clear();
     }
-    client->samples.push_back({now, decode.deltaTime});
+    client->samples.push_back({now, decode.deltaTime, senderOf(decode.text).value_or("")});
     if (client->samples.size() > kMostSamplesPerClient) {
         client->lastDropped = client->samples.front().received;
         client->samples.pop_front();
@@ -125,7 +127,7 @@ void DecodeEstimator::expire(Moment now) {
     }
 }
 
-DecodeSummary DecodeEstimator::summary(Moment now) {
+const DecodeEstimator::Client* DecodeEstimator::shownClient(Moment now) {
     expire(now);
     const Client* shown = nullptr;
     for (const auto& [id, client] : m_clients) {
@@ -133,6 +135,11 @@ DecodeSummary DecodeEstimator::summary(Moment now) {
             shown = &client;
         }
     }
+    return shown;
+}
+
+DecodeSummary DecodeEstimator::summary(Moment now) {
+    const Client* shown = shownClient(now);
     DecodeSummary summary;
     if (!shown) {
         return summary;
@@ -148,6 +155,37 @@ DecodeSummary DecodeEstimator::summary(Moment now) {
         summary.estimate = estimateFrom(std::move(deltaTimes));
     }
     return summary;
+}
+
+std::vector<StationSummary> DecodeEstimator::stations(Moment now) {
+    const Client* shown = shownClient(now);
+    if (!shown) {
+        return {};
+    }
+    struct Heard {
+        Moment last{};
+        std::vector<double> deltaTimes;
+    };
+    std::map<std::string_view, Heard> heard;
+    for (const Sample& sample : shown->samples) {
+        if (!sample.sender.empty()) {
+            Heard& station = heard[sample.sender];
+            station.last = sample.received;
+            station.deltaTimes.push_back(sample.deltaTime);
+        }
+    }
+    std::vector<StationSummary> stations;
+    stations.reserve(heard.size());
+    for (auto& [call, station] : heard) {
+        const std::size_t count = station.deltaTimes.size();
+        stations.push_back(
+            {std::string(call), count, station.last, estimateFrom(std::move(station.deltaTimes))});
+    }
+    // Stable, so that stations last heard in the same moment keep the order
+    // of their calls.
+    std::stable_sort(stations.begin(), stations.end(),
+                     [](const auto& a, const auto& b) { return a.lastHeard > b.lastHeard; });
+    return stations;
 }
 
 std::optional<DecodeEstimator::Moment> DecodeEstimator::nextExpiry() const {

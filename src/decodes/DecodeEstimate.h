@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "decodes/DecodeMessage.h"
 
@@ -28,6 +29,15 @@ struct DecodeSummary {
     bool moreArrived = false;            // more came in the window than are kept
 };
 
+// One station's decodes in the window of the client shown: their median DT
+// is what that station's clock, and not this one, is off by.
+struct StationSummary {
+    std::string call;
+    std::size_t count = 0;
+    std::chrono::milliseconds lastHeard{};  // on the estimator's clock
+    DtEstimate estimate;
+};
+
 // Gathers the DTs of the decoders' reports and estimates from them. Time is
 // whatever steadily running count the caller passes in (the program passes a
 // monotonic clock), so that the window can be tested without waiting.
@@ -44,6 +54,8 @@ struct DecodeSummary {
 //    different modes are measured against different period starts;
 //  - a Clear starts the client anew, so the estimate describes what the
 //    operator sees in the program;
+//  - each decode is also booked to the station that sent it, when the
+//    message names one (senderOf), for the stations' own DTs;
 //  - after the clock has been moved (restart), everything starts anew, and
 //    decodes arriving in the settle time that follows are not counted either:
 //    they come from audio recorded before the move.
@@ -66,6 +78,10 @@ class DecodeEstimator {
     void restart(Moment now);
 
     DecodeSummary summary(Moment now);
+    // The stations heard in the window of the client shown, most recently
+    // heard first. One decode is enough for a station's DT: a rare station
+    // may be heard only a few times.
+    std::vector<StationSummary> stations(Moment now);
 
     // When the oldest decode leaves the window and the summary changes by
     // itself; nothing while no decode is held.
@@ -75,6 +91,7 @@ class DecodeEstimator {
     struct Sample {
         Moment received;
         double deltaTime;
+        std::string sender;  // empty when the message names none
     };
     struct Client {
         std::string statusMode;
@@ -93,6 +110,8 @@ class DecodeEstimator {
     void takeDecode(const DecodeMessage& decode, Moment now);
     Client* clientFor(const std::string& id);
     void expire(Moment now);
+    // The client with the most decodes in the window, after expiring.
+    const Client* shownClient(Moment now);
 
     Settings m_settings;
     std::map<std::string, Client> m_clients;

@@ -192,6 +192,10 @@ quarnel::DecodeSummary DecodeListener::summary() {
     return m_estimator.summary(m_clock());
 }
 
+std::vector<quarnel::StationSummary> DecodeListener::stations() {
+    return m_estimator.stations(m_clock());
+}
+
 void DecodeListener::armExpiry() {
     const auto next = m_estimator.nextExpiry();
     if (!next) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "decodes/DecodeEstimate.h"
 
@@ -62,6 +63,7 @@ class DecodeListener : public QObject {
     void clockMoved();
 
     quarnel::DecodeSummary summary();
+    std::vector<quarnel::StationSummary> stations();
     const quarnel::DecodeEstimator& estimator() const { return m_estimator; }
 
     // Replaces the monotonic clock (tests).

@@ -1,12 +1,19 @@
 #include "decodes/DecodesReference.h"
 
+#include <QComboBox>
+#include <QCompleter>
+#include <QLineEdit>
 #include <QLocale>
+#include <QSignalBlocker>
+#include <algorithm>
 
 #include "decodes/DecodesText.h"
 #include "widgets/FilterEdit.h"
 #include "widgets/ToggleSwitch.h"
 
 namespace {
+
+const QString kAllStations = QStringLiteral("All stations");
 
 // Why the window cannot listen on this port; nothing when it can.
 QString portProblem(const QString& portText, quint16& port) {
@@ -72,15 +79,25 @@ QString DecodesReference::line() {
         return QStringLiteral("Decodes: ") +
                (problem.isEmpty() ? QStringLiteral("not listening") : problem);
     }
-    const QString separator = QLocale().decimalPoint();
-    return QString::fromStdString(quarnel::formatDecodesLine(
-        m_listener.summary(), m_listener.estimator().settings().window, separator.toStdString()));
+    const std::string separator = QLocale().decimalPoint().toStdString();
+    const auto window = m_listener.estimator().settings().window;
+    if (const QString call = chosenStation(); !call.isEmpty()) {
+        const std::optional<quarnel::StationSummary> heard = chosenHeard();
+        return QString::fromStdString(quarnel::formatStationLine(
+            call.toStdString(), heard ? &*heard : nullptr, window, separator));
+    }
+    return QString::fromStdString(
+        quarnel::formatDecodesLine(m_listener.summary(), window, separator));
 }
 
 // The suggestion becomes the shift to set, as if chosen with + and -.
 std::optional<std::int64_t> DecodesReference::suggestedShift() {
     if (!m_listener.listening()) {
         return std::nullopt;
+    }
+    if (!chosenStation().isEmpty()) {
+        const std::optional<quarnel::StationSummary> heard = chosenHeard();
+        return heard ? std::optional(heard->estimate.suggestedShift) : std::nullopt;
     }
     const std::optional<quarnel::DtEstimate> estimate = m_listener.summary().estimate;
     if (!estimate) {
@@ -91,6 +108,69 @@ std::optional<std::int64_t> DecodesReference::suggestedShift() {
 
 QString DecodesReference::useToolTip() const {
     return QStringLiteral("Put the shift the decodes suggest into Align timeshift");
+}
+
+// Typing narrows the list to the calls that hold what is typed; a call typed
+// that is not in the list is chosen too, and waited for.
+QWidget* DecodesReference::makeRowControl(QWidget* parent) {
+    m_station = new QComboBox(parent);
+    m_station->setObjectName(QStringLiteral("cbDecodesStation"));
+    m_station->setEditable(true);
+    m_station->setInsertPolicy(QComboBox::NoInsert);
+    m_station->addItem(kAllStations);
+    m_station->setToolTip(
+        QStringLiteral("All stations: how far this clock is off. One station: how far its clock "
+                       "is off, to meet it there (RESET comes back)"));
+    m_station->setStyleSheet(QStringLiteral("font-size: 14px; color: #515151;"));
+    m_station->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    m_station->completer()->setFilterMode(Qt::MatchContains);
+    connect(m_station, &QComboBox::editTextChanged, this, &ClockReference::changed);
+    // Connected before the list shows the line, so that the line knows
+    // whether the chooser is there.
+    connect(this, &ClockReference::changed, this, &DecodesReference::offerStations);
+    offerStations();
+    return m_station;
+}
+
+QString DecodesReference::chosenStation() const {
+    const QString typed = m_station ? m_station->currentText().trimmed() : QString();
+    return typed.compare(kAllStations, Qt::CaseInsensitive) == 0 ? QString() : typed.toUpper();
+}
+
+std::optional<quarnel::StationSummary> DecodesReference::chosenHeard() {
+    const std::string call = chosenStation().toStdString();
+    std::vector<quarnel::StationSummary> stations = m_listener.stations();
+    const auto found = std::find_if(stations.begin(), stations.end(),
+                                    [&](const auto& station) { return station.call == call; });
+    if (found == stations.end()) {
+        return std::nullopt;
+    }
+    return std::move(*found);
+}
+
+// Without a socket there is no station to choose, and the line needs the
+// whole width to say why.
+void DecodesReference::offerStations() {
+    m_station->setHidden(!m_listener.listening());
+    QStringList offered{kAllStations};
+    for (const quarnel::StationSummary& station : m_listener.stations()) {
+        offered << QString::fromStdString(station.call);
+    }
+    QStringList shown;
+    for (int i = 0; i < m_station->count(); ++i) {
+        shown << m_station->itemText(i);
+    }
+    if (offered == shown) {
+        return;
+    }
+    // Refilling the list would replace the text being typed.
+    const QSignalBlocker quiet(m_station);
+    const QString typed = m_station->currentText();
+    const int cursor = m_station->lineEdit()->cursorPosition();
+    m_station->clear();
+    m_station->addItems(offered);
+    m_station->setEditText(typed);
+    m_station->lineEdit()->setCursorPosition(cursor);
 }
 
 // The decodes gathered so far measured the clock before it moved.

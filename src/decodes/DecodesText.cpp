@@ -28,6 +28,10 @@ std::string windowText(std::chrono::milliseconds window) {
                              : std::to_string(seconds) + " s";
 }
 
+std::string countText(std::size_t count, bool more, std::chrono::milliseconds window) {
+    return "(" + std::to_string(count) + (more ? "+" : "") + " in " + windowText(window) + ")";
+}
+
 }  // namespace
 
 std::string formatDecodesLine(const DecodeSummary& summary, std::chrono::milliseconds window,
@@ -35,15 +39,24 @@ std::string formatDecodesLine(const DecodeSummary& summary, std::chrono::millise
     if (summary.count == 0) {
         return "Decodes: none yet";
     }
-    const std::string counted = "(" + std::to_string(summary.count) +
-                                (summary.moreArrived ? "+" : "") + " in " + windowText(window) +
-                                ")";
+    const std::string counted = countText(summary.count, summary.moreArrived, window);
     if (!summary.estimate) {
         return "Decodes: too few yet " + counted;
     }
     const DtEstimate& estimate = *summary.estimate;
     return "Decodes: DT " + hundredthsText(estimate.medianDeltaTime, true, decimalSeparator) +
            " s \u00b1" + hundredthsText(estimate.spread, false, decimalSeparator) + " " + counted;
+}
+
+std::string formatStationLine(std::string_view call, const StationSummary* heard,
+                              std::chrono::milliseconds window, std::string_view decimalSeparator) {
+    const std::string start = "Decodes: " + std::string(call);
+    if (!heard) {
+        return start + " not heard for " + windowText(window);
+    }
+    return start + " DT " +
+           hundredthsText(heard->estimate.medianDeltaTime, true, decimalSeparator) + " s " +
+           countText(heard->count, false, window);
 }
 
 }  // namespace quarnel

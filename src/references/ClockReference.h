@@ -7,6 +7,8 @@
 
 #include "references/ReferenceSettings.h"
 
+class QWidget;
+
 // A source of where the clock should be: the decodes, a time server, ...
 // Each is shown as one row of the Timeshift tab, its line and a Use button
 // that puts its suggested shift into Align timeshift; the operator still
@@ -28,6 +30,14 @@ class ClockReference : public QObject {
     // What the journal names as the origin of a shift taken with Use.
     virtual QString origin() const = 0;
     virtual QString useToolTip() const = 0;
+    // A control of the row that narrows what the reference tells (the
+    // decodes' choice of station), made once, in `parent`; the list gives it
+    // its place at the start of the row, and the line moves beside it.
+    // Without one the row is the line and Use. While the reference hides the
+    // control, the line takes the whole width again; the reference shows or
+    // hides it before changed() reaches the list, that is in a slot it
+    // connects to changed() here.
+    virtual QWidget* makeRowControl(QWidget* /*parent*/) { return nullptr; }
 
     // The clock was moved by `shift`: what was measured before describes
     // the old clock.

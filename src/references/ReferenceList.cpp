@@ -9,6 +9,10 @@ constexpr int kLineWidth = 297;
 constexpr int kButtonLeft = 304;
 constexpr int kButtonWidth = 57;
 constexpr int kButtonHeight = 26;
+// A row's own control stands on the left, as high as Use; the line's two
+// lines of text take the rest of the width.
+constexpr int kControlWidth = 116;
+constexpr int kControlGap = 6;
 
 }  // namespace
 
@@ -20,9 +24,13 @@ void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
     reference->setParent(this);
     const int top = static_cast<int>(m_rows.size()) * kRowHeight;
 
+    QWidget* control = reference->makeRowControl(m_rowArea);
+    if (control) {
+        control->setGeometry(0, top, kControlWidth, kButtonHeight);
+    }
+
     auto* line = new QLabel(m_rowArea);
     line->setObjectName(QStringLiteral("lbl") + reference->name());
-    line->setGeometry(0, top + 2, kLineWidth, kRowHeight - 2);
     line->setWordWrap(true);
     line->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignTop);
     line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -39,13 +47,17 @@ void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
         }
     });
 
-    m_rows.push_back({reference, line, use});
+    m_rows.push_back({reference, control, line, use, top});
     const std::size_t index = m_rows.size() - 1;
     connect(reference, &ClockReference::changed, this, [this, index] { show(m_rows[index]); });
     show(m_rows.back());
 }
 
+// A hidden control leaves the whole width to the line, for the longer texts
+// of a reference that has nothing to narrow (such as why it cannot listen).
 void ReferenceList::show(const Row& row) {
+    const int lineLeft = row.control && !row.control->isHidden() ? kControlWidth + kControlGap : 0;
+    row.line->setGeometry(lineLeft, row.top + 2, kLineWidth - lineLeft, kRowHeight - 2);
     row.line->setText(row.reference->line());
     row.use->setEnabled(row.reference->suggestedShift().has_value());
 }

@@ -17,7 +17,8 @@ class IniDocument;
 }
 
 // The clock references of the window, each shown as one row of the area the
-// form sets aside for them: its line and its Use button. The list is all the
+// form sets aside for them: its line and its Use button, and the reference's
+// own control, if it has one, at the start. The list is all the
 // window knows of them: the clock engine announces its moves to the list, the
 // settings code hands it the file, and Use comes back as used().
 class ReferenceList : public QObject {
@@ -45,8 +46,10 @@ class ReferenceList : public QObject {
   private:
     struct Row {
         ClockReference* reference;
+        QWidget* control;  // none for most references
         QLabel* line;
         QPushButton* use;
+        int top;
     };
     void show(const Row& row);
 

@@ -12,12 +12,14 @@ namespace {
 using namespace std::chrono_literals;
 using Moment = DecodeEstimator::Moment;
 
-DecodeMessage decode(double deltaTime, std::string id = "WSJT-X") {
+DecodeMessage decode(double deltaTime, std::string id = "WSJT-X",
+                     std::string text = "CQ DL1ABC JO62") {
     DecodeMessage d;
     d.clientId = std::move(id);
     d.isNew = true;
     d.deltaTime = deltaTime;
     d.mode = "~";
+    d.text = std::move(text);
     return d;
 }
 
@@ -201,6 +203,56 @@ TEST(DecodeEstimate, AFloodBeyondTheKeptDecodesIsShownAsMore) {
         << "a Clear starts the count anew";
 }
 
+// Each station's decodes give its own DT, with the same window and the same
+// fresh start after a move of the clock as the median of all.
+TEST(DecodeEstimate, StationsAreHeardSeparatelyMostRecentFirst) {
+    DecodeEstimator estimator;
+    Moment now = 1000s;
+    const auto hear = [&](const std::string& message, double deltaTime,
+                          const std::string& id = "WSJT-X") {
+        estimator.take(decode(deltaTime, id, message), now);
+        now += 1s;
+    };
+    hear("CQ C6ABC EL84", 1.9);
+    hear("CQ DL1ABC JO62", 0.1);
+    hear("K1ABC C6ABC -05", 2.0);
+    hear("TNX FOR QSO 73", 5.0);  // names no station
+    hear("C6ABC <PJ4/K1ABC> R-10", 0.2);
+    hear("W9XYZ C6ABC RR73", 1.8);
+    hear("CQ DL1ABC JO62", 0.3);
+    hear("CQ 9Z9ZZ", 9.0, "JTDX");  // a client not shown
+
+    using ::testing::ElementsAre;
+    const auto calls = [](const std::vector<StationSummary>& stations) {
+        std::vector<std::string> result;
+        for (const StationSummary& s : stations) {
+            result.push_back(s.call);
+        }
+        return result;
+    };
+    std::vector<StationSummary> stations = estimator.stations(now);
+    EXPECT_THAT(calls(stations), ElementsAre("DL1ABC", "C6ABC", "PJ4/K1ABC"));
+    ASSERT_EQ(stations.size(), 3u);
+    EXPECT_EQ(stations[1].count, 3u);
+    EXPECT_EQ(stations[1].lastHeard, 1005s);
+    EXPECT_NEAR(stations[1].estimate.medianDeltaTime, 1.9, 1e-9);
+    EXPECT_EQ(stations[1].estimate.suggestedShift, -19'000'000);
+    EXPECT_NEAR(stations[0].estimate.medianDeltaTime, 0.2, 1e-9) << "two decodes: the middle";
+    EXPECT_EQ(stations[2].count, 1u) << "one decode is enough";
+    EXPECT_EQ(formatStationLine("C6ABC", &stations[1], 2min, ","),
+              "Decodes: C6ABC DT +1,90 s (3 in 2 min)");
+
+    // 2 min after the first five decodes, PJ4/K1ABC has left and C6ABC has
+    // one decode left.
+    stations = estimator.stations(1000s + 2min + 4s);
+    EXPECT_THAT(calls(stations), ElementsAre("DL1ABC", "C6ABC"));
+    EXPECT_EQ(stations[1].count, 1u);
+    EXPECT_NEAR(stations[1].estimate.medianDeltaTime, 1.8, 1e-9);
+
+    estimator.restart(now);
+    EXPECT_THAT(estimator.stations(now), ElementsAre()) << "the clock moved";
+}
+
 TEST(DecodesText, Lines) {
     const DecodeSummary none;
     const DecodeSummary few{3, std::nullopt};
@@ -212,6 +264,11 @@ TEST(DecodesText, Lines) {
     EXPECT_EQ(formatDecodesLine(late, 2min, ","), "Decodes: DT +0,42 s \u00b10,05 (37 in 2 min)");
     EXPECT_EQ(formatDecodesLine(early, 90s, "."), "Decodes: DT 0.00 s \u00b10.13 (12 in 90 s)");
     EXPECT_EQ(formatDecodesLine(wide, 2min, ","), "Decodes: DT -1,23 s \u00b11,50 (8 in 2 min)");
+
+    const StationSummary station{"C6ABC", 3, 0s, DtEstimate{1.954, 0.05, -19'500'000}};
+    EXPECT_EQ(formatStationLine("C6ABC", &station, 2min, ","),
+              "Decodes: C6ABC DT +1,95 s (3 in 2 min)");
+    EXPECT_EQ(formatStationLine("C6ABC", nullptr, 2min, ","), "Decodes: C6ABC not heard for 2 min");
 }
 
 }  // namespace

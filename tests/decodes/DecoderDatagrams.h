@@ -58,6 +58,7 @@ struct DecodeFields {
     bool lowConfidence = false;
     std::string mode = "~";
     std::uint32_t schema = 2;
+    std::string message = "CQ DL1ABC JO62";
 };
 
 inline DatagramBuilder decodeDatagram(const DecodeFields& f) {
@@ -69,7 +70,7 @@ inline DatagramBuilder decodeDatagram(const DecodeFields& f) {
         .real(f.deltaTime)
         .u32(1234)
         .text(f.mode)
-        .text(std::string("CQ DL1ABC JO62"))
+        .text(f.message)
         .boolean(f.lowConfidence)
         .boolean(f.offAir);
     return b;

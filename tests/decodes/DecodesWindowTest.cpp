@@ -1,5 +1,7 @@
 #include <gmock/gmock.h>
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
 #include <QUdpSocket>
@@ -58,7 +60,24 @@ class DecodesWindowTest : public WindowTest {
         emit reference<DecodesReference>().changed();
     }
 
+    // Decodes of the messages given, one second apart, then shown.
+    void receiveMessages(std::initializer_list<std::pair<const char*, double>> decodes) {
+        for (const auto& [message, dt] : decodes) {
+            this->decodes().receive(decodeDatagram({.deltaTime = dt, .message = message}).data());
+            now += 1s;
+        }
+        emit reference<DecodesReference>().changed();
+    }
+
     DecodeListener& decodes() { return reference<DecodesReference>().listener(); }
+    QComboBox* station() { return reference<DecodesReference>().stationChooser(); }
+    QStringList offered() {
+        QStringList items;
+        for (int i = 0; i < station()->count(); ++i) {
+            items << station()->itemText(i);
+        }
+        return items;
+    }
     QLabel* line() const { return referenceLine(u"Decodes"_s); }
     QPushButton* use() const { return useButton(u"Decodes"_s); }
 
@@ -187,6 +206,88 @@ TEST_F(DecodesWindowTest, TheLineFollowsTheDecodesAndUsePutsTheShiftIntoAlign) {
     EXPECT_EQ(unit.AlignShift, -4'000'000);
     EXPECT_EQ(window.edAlign->text(), u"-0,4"_s);
     EXPECT_FALSE(unit.SetPending) << "the operator presses SET";
+}
+
+// Three stations, one of them with its clock 1.9 s late: chosen, Use meets
+// it there; all stations again give the median of everybody.
+TEST_F(DecodesWindowTest, ChoosingAStationUsesItsOwnDt) {
+    TTabbedForm& window = buildListening();
+    EXPECT_EQ(station()->currentText(), u"All stations"_s) << "the choice is not saved";
+    receiveMessages({{"CQ DL1ABC JO62", 0.1},
+                     {"CQ DX C6ABC EL84", 1.9},
+                     {"DL1ABC K1ABC FN42", 0.2},
+                     {"K1ABC C6ABC -05", 2.0},
+                     {"C6ABC DL1ABC R-10", 0.1},
+                     {"K1ABC <C6ABC> RR73", 1.8},
+                     {"C6ABC K1ABC RR73", 0.1}});
+    EXPECT_EQ(line()->text(), u"Decodes: DT +0,20 s ±0,10 (7 in 2 min)"_s);
+    EXPECT_EQ(offered(), QStringList({u"All stations"_s, u"K1ABC"_s, u"C6ABC"_s, u"DL1ABC"_s}))
+        << "most recently heard first";
+
+    station()->setFocus();
+    station()->lineEdit()->selectAll();
+    QTest::keyClicks(station()->lineEdit(), u"c6"_s);
+    EXPECT_EQ(line()->text(), u"Decodes: C6 not heard for 2 min"_s);
+    EXPECT_FALSE(use()->isEnabled());
+    QTest::keyClicks(station()->lineEdit(), u"abc"_s);
+    EXPECT_EQ(line()->text(), u"Decodes: C6ABC DT +1,90 s (3 in 2 min)"_s);
+    QTest::mouseClick(use(), Qt::LeftButton);
+    EXPECT_EQ(unit.AlignShift, -19'000'000);
+    EXPECT_EQ(window.edAlign->text(), u"-1,9"_s);
+
+    receiveMessages({{"CQ W9XYZ EN37", 0.2}});
+    EXPECT_EQ(station()->currentText(), u"c6abc"_s) << "new stations keep what is typed";
+    EXPECT_EQ(offered().at(1), u"W9XYZ"_s);
+
+    station()->setCurrentIndex(0);
+    EXPECT_EQ(line()->text(), u"Decodes: DT +0,20 s ±0,10 (8 in 2 min)"_s);
+    QTest::mouseClick(use(), Qt::LeftButton);
+    EXPECT_EQ(unit.AlignShift, -2'000'000);
+
+    station()->setCurrentText(u"C6ABC"_s);
+    now += 2min - 3s;  // C6ABC's last decode leaves the window
+    emit reference<DecodesReference>().changed();
+    EXPECT_EQ(line()->text(), u"Decodes: C6ABC not heard for 2 min"_s);
+    EXPECT_FALSE(use()->isEnabled());
+    EXPECT_FALSE(offered().contains(u"C6ABC"_s));
+}
+
+// The chooser stands at the start of the decodes row while listening, and
+// the line beside it keeps its texts whole in its two lines; without a
+// socket the chooser goes and the line takes the whole width to say why.
+// The time server's row below keeps its place and width.
+TEST_F(DecodesWindowTest, TheChooserFitsIntoTheRow) {
+    const auto fits = [this](const QString& shown) {
+        line()->setText(shown);
+        EXPECT_LE(line()->heightForWidth(line()->width()), line()->height())
+            << shown.toStdString() << " in " << line()->width() << " px";
+    };
+    TTabbedForm& window = buildListening();
+    ASSERT_FALSE(station()->isHidden());
+    EXPECT_EQ(station()->parentWidget(), window.ReferenceRows);
+    const QRect chooser = station()->geometry();
+    EXPECT_FALSE(chooser.intersects(line()->geometry()));
+    EXPECT_FALSE(chooser.intersects(use()->geometry()));
+    EXPECT_FALSE(line()->geometry().intersects(use()->geometry()));
+    EXPECT_LE(line()->geometry().bottom(), ReferenceList::kRowHeight - 1);
+    EXPECT_EQ(referenceLine(u"TimeServer"_s)->geometry(),
+              QRect(0, ReferenceList::kRowHeight + 2, 297, ReferenceList::kRowHeight - 2));
+    for (const QString& shown :
+         {u"Decodes: C6ABC DT +1,95 s (3 in 2 min)"_s,
+          u"Decodes: VP2E/K1ABC DT -1,35 s (12 in 2 min)"_s,
+          u"Decodes: DT +0,42 s \u00b10,05 (37 in 2 min)"_s,
+          u"Decodes: PJ4/K1ABC not heard for 2 min"_s, u"Decodes: too few yet (4 in 2 min)"_s}) {
+        fits(shown);
+    }
+
+    window.swListenDecoders->click();
+    EXPECT_TRUE(station()->isHidden());
+    EXPECT_EQ(line()->geometry(), QRect(0, 2, 297, ReferenceList::kRowHeight - 2));
+    fits(u"Decodes: port 2237 is taken; to share the reports, use a multicast group"_s);
+    fits(u"Decodes: cannot find no-such-host.invalid: Host not found"_s);
+    window.swListenDecoders->click();
+    EXPECT_FALSE(station()->isHidden()) << "listening again";
+    EXPECT_FALSE(station()->geometry().intersects(line()->geometry()));
 }
 
 TEST_F(DecodesWindowTest, ASetOrResetStartsTheEstimateAnew) {

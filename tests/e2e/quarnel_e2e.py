@@ -46,12 +46,18 @@ TAB_WIDTH = 99
 LIST_ROW_HEIGHT = 32
 # The clock references' rows, which the window makes in code inside the
 # container ReferenceRows: row i lies i pitches below its top, with its label
-# lbl<name> and its Use button btnUse<name> where a row puts them. These mirror
-# the program's own constants for those rows.
-REFERENCE_ROWS = ("Decodes", "TimeServer")
+# lbl<name> and its Use button btnUse<name> where a row puts them. A row with a
+# control of its own (its widget named here) has it at the start, and the
+# label beside it; the control hides while there is nothing to narrow (the
+# decodes' chooser while not listening) and the label then takes the whole
+# width, which holds the narrower place given here. These mirror the
+# program's own constants for those rows.
+REFERENCE_ROWS = (("Decodes", "cbDecodesStation"), ("TimeServer", None))
 REFERENCE_ROW_PITCH = 38
 REFERENCE_LABEL = (0, 297, 38)  # x, width and height within a row
 REFERENCE_BUTTON = (304, 57, 26)
+REFERENCE_CONTROL = (0, 116, 26)
+REFERENCE_CONTROL_GAP = 6
 
 PROGRAM = os.environ.get("QUARNEL_E2E_PROGRAM", "")
 SHIM = os.environ.get("QUARNEL_E2E_SHIM", "")
@@ -232,11 +238,18 @@ class Form:
         container = self.widgets.get("ReferenceRows")
         if container is None:
             return
-        for index, name in enumerate(REFERENCE_ROWS):
+        for index, (name, control) in enumerate(REFERENCE_ROWS):
             top = container.y + index * REFERENCE_ROW_PITCH
-            for prefix, (x, width, height) in (("lbl", REFERENCE_LABEL),
-                                               ("btnUse", REFERENCE_BUTTON)):
-                self.widgets[prefix + name] = Rect(container.x + x, top, width, height)
+            label_x, label_width, label_height = REFERENCE_LABEL
+            if control:
+                x, width, height = REFERENCE_CONTROL
+                self.widgets[control] = Rect(container.x + x, top, width, height)
+                label_x = x + width + REFERENCE_CONTROL_GAP
+                label_width -= label_x
+            self.widgets["lbl" + name] = Rect(container.x + label_x, top, label_width,
+                                              label_height)
+            x, width, height = REFERENCE_BUTTON
+            self.widgets["btnUse" + name] = Rect(container.x + x, top, width, height)
 
     def tab_centre(self, title):
         tab_strip = self.widgets["TabControl1"]

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the decoders' message reader, and whatever it
-// accepts to the estimate: neither may read past the datagram or fail.
+// accepts to the estimate and its stations: neither may read past the
+// datagram or fail.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -20,5 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         estimator.take(*message, now);
     }
     estimator.summary(now);
+    estimator.stations(now);
     return 0;
 }
