@@ -14,6 +14,11 @@ std::string pathText(const std::filesystem::path& path);
 // system made none.
 bool makeSymbolicLink(const std::filesystem::path& target, const std::filesystem::path& link);
 
+// Removes the symbolic link at `link`, and not the file it leads to. The
+// scratch folder's clean-up needs it: under Wine, a link seen from Windows is
+// the file it leads to.
+void removeSymbolicLink(const std::filesystem::path& link);
+
 // A name in `folder` that opens no file but something else that reads and
 // takes bytes: a FIFO made there on Linux, the device name NUL on Windows.
 std::filesystem::path deviceIn(const std::filesystem::path& folder);

@@ -66,6 +66,10 @@ TEST_F(FileContractTest, AReplaceThroughALinkReplacesTheFileItLeadsTo) {
     const fs::path link = scratch / "Quarnel.ini";
     write(target, "old");
     ASSERT_TRUE(testing::makeSymbolicLink(fs::path("kept") / "Quarnel.ini", link));
+    const struct RemovedLink {
+        const fs::path& link;
+        ~RemovedLink() { testing::removeSymbolicLink(link); }
+    } removedAtTheEnd{link};
 
     EXPECT_EQ(system.readFile(pathText(link)), "old");
     ASSERT_EQ(system.replaceFile(pathText(link), "new"), std::nullopt);

@@ -14,6 +14,11 @@ bool makeSymbolicLink(const std::filesystem::path& target, const std::filesystem
     return !failed;
 }
 
+void removeSymbolicLink(const std::filesystem::path& link) {
+    std::error_code ignored;
+    std::filesystem::remove(link, ignored);
+}
+
 // Never a device of the machine's own, such as /dev/null: a faulty replace
 // would take its name.
 std::filesystem::path deviceIn(const std::filesystem::path& folder) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "platform/windows/UniqueHandle.h"
@@ -22,33 +23,44 @@ UnixFileName wineUnixFileName() {
         reinterpret_cast<void*>(GetProcAddress(kernel32, "wine_get_unix_file_name")));
 }
 
-// Wine's CreateSymbolicLinkW reports success and makes nothing, and Wine
-// shows a symbolic link of the Unix side as Windows shows its own: the file
-// it leads to. So under Wine the link is made on the Unix side, by the host's
-// ln, which Wine starts like any program.
-bool makeUnixLink(UnixFileName unixFileName, const fs::path& target, const fs::path& link) {
-    char* const unixLink = unixFileName(link.c_str());
-    if (unixLink == nullptr) {
-        return false;
+bool isListed(const fs::path& name) {
+    std::error_code failed;
+    for (const fs::directory_entry& entry : fs::directory_iterator(name.parent_path(), failed)) {
+        if (entry.path().filename() == name.filename()) {
+            return true;
+        }
     }
-    std::wstring commandLine =
-        L"ln -s \"" + target.generic_wstring() + L"\" \"" + toUtf16(unixLink) + L"\"";
-    HeapFree(GetProcessHeap(), 0, unixLink);
+    return false;
+}
+
+// Runs `command` (its program on the Unix side, for example "ln") and waits
+// until `done` holds: Wine does not wait for a Unix program's end.
+bool runOnUnixSide(std::wstring command, const std::function<bool()>& done) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(L"Z:\\bin\\ln", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    const std::wstring program = L"Z:\\bin\\" + command.substr(0, command.find(L' '));
+    if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &started)) {
         return false;
     }
     const UniqueHandle process(started.hProcess);
     const UniqueHandle thread(started.hThread);
-    // Wine does not wait for a Unix program's end: wait for its link.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!fs::exists(link) && std::chrono::steady_clock::now() < deadline) {
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return fs::exists(link);
+    return done();
+}
+
+std::wstring quotedUnixName(UnixFileName unixFileName, const fs::path& path) {
+    char* const name = unixFileName(path.c_str());
+    if (name == nullptr) {
+        return {};
+    }
+    const std::wstring quoted = L"\"" + toUtf16(name) + L"\"";
+    HeapFree(GetProcessHeap(), 0, name);
+    return quoted;
 }
 
 }  // namespace
@@ -57,15 +69,35 @@ std::string pathText(const fs::path& path) {
     return toUtf8(path.wstring());
 }
 
-// Making a link on Windows needs the right to (an administrator, or the
-// developer mode).
+// Wine's CreateSymbolicLinkW reports success and makes nothing, and its
+// DeleteFileW reports success and leaves a link of the Unix side in place
+// (std::filesystem::remove_all then never ends). Wine shows such a link as
+// Windows shows its own: as the file it leads to. So under Wine the links
+// are made and removed on the Unix side, by the host's ln and rm, which Wine
+// starts like any program. Making a link on Windows needs the right to (an
+// administrator, or the developer mode).
 bool makeSymbolicLink(const fs::path& target, const fs::path& link) {
     if (const UnixFileName unixFileName = wineUnixFileName()) {
-        return makeUnixLink(unixFileName, target, link);
+        const std::wstring unixLink = quotedUnixName(unixFileName, link);
+        return !unixLink.empty() &&
+               runOnUnixSide(L"ln -s \"" + target.generic_wstring() + L"\" " + unixLink,
+                             [&link] { return isListed(link); });
     }
     std::error_code failed;
     fs::create_symlink(target, link, failed);
     return !failed;
+}
+
+void removeSymbolicLink(const fs::path& link) {
+    if (const UnixFileName unixFileName = wineUnixFileName()) {
+        const std::wstring unixLink = quotedUnixName(unixFileName, link);
+        if (!unixLink.empty()) {
+            runOnUnixSide(L"rm -f " + unixLink, [&link] { return !isListed(link); });
+        }
+        return;
+    }
+    std::error_code ignored;
+    fs::remove(link, ignored);
 }
 
 fs::path deviceIn(const fs::path& folder) {
