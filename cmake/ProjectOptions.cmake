@@ -41,6 +41,15 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_G
     target_compile_options(quarnel_options INTERFACE $<$<CONFIG:Release>:-Wno-restrict>)
 endif()
 
+# AddressSanitizer and UndefinedBehaviorSanitizer on every Quarnel target
+# (the asan preset; the fuzzers add libFuzzer's instrumentation).
+option(QUARNEL_SANITIZERS "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(QUARNEL_SANITIZERS)
+    target_compile_options(quarnel_options INTERFACE
+        -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(quarnel_options INTERFACE -fsanitize=address,undefined)
+endif()
+
 # Warnings become errors with CMake's own CMAKE_COMPILE_WARNING_AS_ERROR (on in
 # the dev and windows-cross presets), which every compiler understands.
 
@@ -53,7 +62,7 @@ endif()
 # the compiler or the command line brings. Sanitizer builds (the asan preset,
 # the fuzzers) are left as they are: they are never shipped, and fortified
 # calls would hide from the sanitizers the overflows they look for.
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT QUARNEL_SANITIZERS)
     include(CheckCXXCompilerFlag)
     include(CheckCXXSourceCompiles)
     include(CheckPIESupported)

@@ -7,9 +7,8 @@ repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$repo"
 
 scripts/setup-debian.sh package
-cmake --preset package -G "Unix Makefiles" >/dev/null
-cmake --build build/package -j"$(nproc)"
-(cd build/package && cpack -G DEB >/dev/null)
+# Configure, build and pack: the workflow preset "package" (CMakePresets.json).
+CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)} cmake --workflow --preset package
 package=$(ls build/package/quarnel_*.deb)
 scripts/check-package.sh "$package"
 echo "Package: $repo/$package"

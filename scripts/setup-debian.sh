@@ -8,9 +8,11 @@ build=(cmake g++ make ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6
 display=(xvfb xauth x11-utils xdotool imagemagick fonts-liberation2)
 # setcap, to give the built program the right to set the clock (see README)
 rights=(libcap2-bin)
-# nsis: makensis, which CPack runs for the Windows setup program.
+# nsis: makensis, which CPack runs for the Windows setup program; clang-format:
+# the test that every C++ file is formatted (tests/scripts/format_check.sh).
 testing=(python3 xclip util-linux mount g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine
-         wine64 nsis openbox tesseract-ocr dbus-daemon python3-dbus python3-gi)
+         wine64 nsis openbox tesseract-ocr dbus-daemon python3-dbus python3-gi
+         clang-format)
 # The libraries of the real systemd-timedated and polkitd that e2e.real_daemons
 # runs from their packages, unpacked by tools/fetch-real-daemons.sh; those
 # packages themselves are never installed.

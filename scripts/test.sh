@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Quarnel and runs its whole test suite, lane by lane: the Linux build
-# with its logic, platform, window and end-to-end tests, the Debian package, a
-# multi-config build, the logic and platform tests under ASan+UBSan, the fuzz
-# targets, and the Windows program with its tests under Wine. Each lane prints
+# with its logic, platform, window and end-to-end tests and the formatting, the
+# Debian package, a multi-config build, the logic and platform tests under
+# ASan+UBSan, the build without Qt, the fuzz targets, and the Windows program
+# with its tests under Wine. Each lane prints
 # its time; the last lines sum them up. Exits non-zero when anything fails.
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -47,40 +48,32 @@ lane() {
     summary+=("$name $result $((SECONDS - begun)) s")
 }
 
-linux_lane() {
-    cmake --preset dev -G "Unix Makefiles" &&
-        cmake --build build/dev -j"$jobs" &&
-        ctest --test-dir build/dev --output-on-failure -j"$jobs"
-}
+# Each lane is a workflow of CMakePresets.json (configure, build, test or
+# package; `cmake --workflow --list-presets` lists them) and what CMake cannot
+# do itself around it. The workflows build and test with $jobs jobs.
+export CMAKE_BUILD_PARALLEL_LEVEL=$jobs CTEST_PARALLEL_LEVEL=$jobs
 
-# The Debian package made from this build by CPack, checked with lintian,
-# desktop-file-validate and appstreamcli (scripts/check-package.sh); a debug
-# build, whose libc calls are not fortified.
+# The release build installed under /usr, as scripts/package.sh makes it,
+# packed by CPack and checked with lintian, desktop-file-validate and
+# appstreamcli (scripts/check-package.sh).
 package_lane() {
-    (cd build/dev && cpack -G DEB >/dev/null) &&
-        scripts/check-package.sh --unoptimized build/dev/quarnel_*.deb
+    cmake --workflow --preset package &&
+        scripts/check-package.sh build/package/quarnel_*.deb
 }
 
+# The dev build (warnings as errors) and all its tests, the formatting among
+# them.
+lane linux cmake --workflow --preset dev
+lane package package_lane
 # Multi-config generators (Visual Studio, Ninja Multi-Config) keep their
 # generated headers per configuration: the program must build with one too.
-multi_config_lane() {
-    cmake -S . -B build/multi-config -G "Ninja Multi-Config" -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
-        -DBUILD_TESTING=OFF >/dev/null &&
-        cmake --build build/multi-config --config Debug --target quarnel -j"$jobs"
-}
-
+lane multi-config cmake --workflow --preset multi-config
 # The logic and platform tests under ASan+UBSan: only those two test programs
 # (and the platform tests' fixtures) are built.
-asan_lane() {
-    cmake --preset asan -G "Unix Makefiles" >/dev/null &&
-        cmake --build build/asan -j"$jobs" --target quarnel_logic_tests quarnel_platform_tests &&
-        ctest --test-dir build/asan --output-on-failure -j"$jobs" -L '^(logic|platform)$'
-}
-
-lane linux linux_lane
-lane package package_lane
-lane multi-config multi_config_lane
-lane asan asan_lane
+lane asan cmake --workflow --preset asan
+# Built without Qt, as offered for a system without it: the logic and platform
+# layers with their tests.
+lane no-gui cmake --workflow --preset no-gui
 # Each libFuzzer target for a bounded time.
 lane fuzz tests/fuzz/run-fuzzers.sh
 # The Windows program, cross-built with MinGW-w64 against Qt for Windows,

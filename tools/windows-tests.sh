@@ -17,8 +17,10 @@
 # the file QUARNEL_TEST_TIME_SERVER_FILE names on Wine's drive Z:.
 #
 # Usage: tools/windows-tests.sh            (from anywhere in the repository)
-#   QUARNEL_JOBS=N     parallel build jobs (default: all processors)
-#   QUARNEL_WINDOWS_BUILD_DIR=DIR  build directory (default: build/windows)
+#   QUARNEL_JOBS=N     parallel build jobs and tests (default: all processors)
+# The build is the workflow preset windows-cross (CMakePresets.json), in
+# build/windows-cross; this script does what CMake cannot: Qt for Windows, the
+# Wine prefix and server, and the checks of what was packed.
 #
 # No test sets the clock: the unit tests hand every set to a stand-in, and
 # the end-to-end tests run Wine as an unprivileged user, whose clock setter
@@ -27,8 +29,9 @@ set -euo pipefail
 
 started=$(date +%s)
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${QUARNEL_WINDOWS_BUILD_DIR:-$root/build/windows}
+build=$root/build/windows-cross
 jobs=${QUARNEL_JOBS:-$(nproc)}
+export CMAKE_BUILD_PARALLEL_LEVEL=$jobs CTEST_PARALLEL_LEVEL=$jobs
 
 step_started=$started
 step() {
@@ -80,23 +83,32 @@ echo "$qt"
 WINEPATH="Z:$(echo "$qt/bin" | tr / '\\')"
 export WINEPATH
 
-step "Windows cross build (MinGW-w64, Qt for Windows) in $build"
-(cd "$root" && QUARNEL_WINDOWS_QT="$qt" cmake --preset windows-cross -B "$build" >/dev/null)
-cmake --build "$build" -j "$jobs"
+step "Wine"
+# One server for the whole run, so that each test program starts in a
+# fraction of a second instead of bringing Wine's services up again.
+wineserver -p >"$WINEPREFIX/wineserver.log" 2>&1 </dev/null
+if ! wineboot --init >"$WINEPREFIX/wineboot.log" 2>&1 </dev/null; then
+    cat "$WINEPREFIX/wineboot.log"
+    exit 1
+fi
 
-step "Quarnel.exe folder and zip"
-cmake --build "$build" --target quarnel_windows_zip
+step "Cross build (MinGW-w64, Qt for Windows), folder, zip and setup program, tests under Wine"
+rm -f "$build"/Quarnel-*-win64-setup.exe
+status=0
+(cd "$root" && QUARNEL_WINDOWS_QT="$qt" cmake --workflow --preset windows-cross) || status=1
+if [ ! -d "$build/package" ]; then
+    exit 1
+fi
+
+step "What the folder, the zip and the setup program hold"
 folder=$(find "$build/package" -mindepth 1 -maxdepth 1 -type d -name 'Quarnel-*-win64')
 python3 "$root/tools/check-windows-folder.py" "$folder"
 ls -l "$build"/Quarnel-*-win64.zip
-
-step "Setup program (CPack, NSIS)"
-rm -f "$build"/Quarnel-*-win64-setup.exe
-if ! (cd "$build" && cpack >"$build/cpack.log" 2>&1); then
-    cat "$build/cpack.log" "$build"/_CPack_Packages/win64/NSIS/NSISOutput.log 2>/dev/null
+setup=$(find "$build" -maxdepth 1 -name 'Quarnel-*-win64-setup.exe')
+if [ -z "$setup" ]; then
+    echo "No setup program was made" >&2
     exit 1
 fi
-setup=$(find "$build" -maxdepth 1 -name 'Quarnel-*-win64-setup.exe')
 # What the setup packs is CPack's copy of the install: checked like the folder.
 python3 "$root/tools/check-windows-folder.py" \
     "$build/_CPack_Packages/win64/NSIS/$(basename "$setup" .exe)"
@@ -106,19 +118,9 @@ if ! x86_64-w64-mingw32-objdump -f "$setup" | grep -q 'file format pei-x86-64'; 
 fi
 ls -l "$setup"
 
-step "Tests under Wine"
-# One server for the whole run, so that each test program starts in a
-# fraction of a second instead of bringing Wine's services up again.
-wineserver -p >"$WINEPREFIX/wineserver.log" 2>&1 </dev/null
-if ! wineboot --init >"$WINEPREFIX/wineboot.log" 2>&1 </dev/null; then
-    cat "$WINEPREFIX/wineboot.log"
-    exit 1
-fi
-status=0
-ctest --test-dir "$build" --output-on-failure --timeout 120 -LE e2e-windows -j "$jobs" || status=1
-
 step "End-to-end tests of Quarnel.exe under Wine"
-# A prefix and a user of their own; the one above is not used.
-QUARNEL_E2E_WINDOWS_FOLDER=$folder QUARNEL_E2E_WINDOWS_SETUP=$setup TMPDIR=$e2e_scratch \
-    ctest --test-dir "$build" --output-on-failure -L e2e-windows || status=1
+# A prefix and a user of their own; the one above is not used. One at a
+# time: they share the unprivileged user's display.
+(cd "$root" && QUARNEL_E2E_WINDOWS_FOLDER=$folder QUARNEL_E2E_WINDOWS_SETUP=$setup \
+    TMPDIR=$e2e_scratch CTEST_PARALLEL_LEVEL=1 ctest --preset windows-cross-e2e) || status=1
 exit "$status"

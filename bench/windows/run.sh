@@ -3,7 +3,7 @@
 # figures (key=value, in ns): how far a shift lands from where it should with
 # the program's way (set at a millisecond boundary) and with a whole-millisecond
 # reading of the local time. Needs the Windows build folder that
-# tools/windows-tests.sh configures (default build/windows).
+# tools/windows-tests.sh configures (default build/windows-cross).
 #
 # The benchmark sets no clock (its setter is a stand-in); Wine runs as the
 # unprivileged user 65534 all the same, in a prefix of its own that is removed
@@ -11,7 +11,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-build=${1:-$root/build/windows}
+build=${1:-$root/build/windows-cross}
 cmake --build "$build" --target quarnel_windows_shift_bench >/dev/null
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/quarnel-wine-bench.XXXXXX")

@@ -134,6 +134,12 @@ Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& 
         return end.refusal;
     }
     const std::string& replaced = end.file;
+    // A FIFO or a device keeps its name; a directory refuses the rename.
+    struct stat existing {};
+    if (::stat(replaced.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
+        !S_ISDIR(existing.st_mode)) {
+        return std::string(kNotAFileRefusal);
+    }
     std::string temporary = replaced + ".XXXXXX";
     UniqueFd file(::mkstemp(temporary.data()));
     if (!file.valid()) {
@@ -184,7 +190,7 @@ Refusal SystemPlatform::appendToFile(const std::string& path, const std::string&
         return systemReason();
     }
     if (!S_ISREG(status.st_mode)) {
-        return "not a regular file";
+        return std::string(kNotAFileRefusal);
     }
     if (!writeAll(file.get(), text)) {
         return systemReason();

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 
 #include "platform/FileRules.h"
 #include "platform/SystemPlatform.h"
@@ -31,6 +32,44 @@ Refusal writeAll(HANDLE file, const std::string& contents) {
         left -= written;
     }
     return std::nullopt;
+}
+
+// Only a file on a disk is read or written as one: a device name (NUL, CON,
+// COM1, valid in any folder) opens the device, which must not hold up the
+// program or take its settings.
+bool isDiskFile(HANDLE file) {
+    return GetFileType(file) == FILE_TYPE_DISK;
+}
+
+// The name a replace of `path` renames the new file to: where `path` is a
+// symbolic link, the file it leads to, so that the link stays; otherwise
+// `path` itself (also when nothing is there yet). Nothing for a device name,
+// which no file may take.
+std::optional<std::wstring> replacedName(const std::wstring& path) {
+    const UniqueHandle file(
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.valid()) {
+        return path;
+    }
+    if (!isDiskFile(file.get())) {
+        return std::nullopt;
+    }
+    std::wstring end(MAX_PATH, L'\0');
+    for (;;) {
+        // The count leaves out the terminating null when the buffer was large
+        // enough, and includes it when it asks for a larger one.
+        const DWORD length = GetFinalPathNameByHandleW(
+            file.get(), end.data(), static_cast<DWORD>(end.size()), FILE_NAME_NORMALIZED);
+        if (length == 0) {
+            return path;
+        }
+        const bool complete = length < end.size();
+        end.resize(length);
+        if (complete) {
+            return end;
+        }
+    }
 }
 
 Refusal writeThrough(const wchar_t* path, const std::string& contents) {
@@ -68,15 +107,16 @@ std::string SystemPlatform::currentDirectory() {
     }
 }
 
-// A file larger than any settings file is not read at all, as on Linux: its
-// size is asked first, and a file that grows while it is read stops there.
+// Only a file on a disk of sensible size is read, as on Linux: its size is
+// asked first, and a file that grows while it is read stops there. A folder
+// does not open without FILE_FLAG_BACKUP_SEMANTICS.
 std::optional<std::string> SystemPlatform::readFile(const std::string& path) {
     const std::wstring name = toUtf16(path);
     const UniqueHandle file(CreateFileW(name.c_str(), GENERIC_READ,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
-    if (!file.valid() || !GetFileSizeEx(file.get(), &size) ||
+    if (!file.valid() || !isDiskFile(file.get()) || !GetFileSizeEx(file.get(), &size) ||
         static_cast<std::uint64_t>(size.QuadPart) > kLargestReadableFile) {
         return std::nullopt;
     }
@@ -107,9 +147,14 @@ bool SystemPlatform::fileIsMissing(const std::string& path) {
 // Wine it deletes the old file before moving the new one in, and a refused
 // replace leaves an empty file of its own behind.) The rename would take the
 // place of a file the user marked read-only, and with it the mark: such a
-// file is refused.
+// file is refused. Where `path` is a symbolic link, the file it leads to is
+// replaced, in its own folder, and the link stays.
 Refusal SystemPlatform::replaceFile(const std::string& path, const std::string& contents) {
-    const std::wstring target = toUtf16(path);
+    const std::optional<std::wstring> name = replacedName(toUtf16(path));
+    if (!name) {
+        return std::string(kNotAFileRefusal);
+    }
+    const std::wstring& target = *name;
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -139,6 +184,9 @@ Refusal SystemPlatform::appendToFile(const std::string& path, const std::string&
     if (!file.valid()) {
         return lastSystemReason();
     }
+    if (!isDiskFile(file.get())) {
+        return std::string(kNotAFileRefusal);
+    }
     return writeAll(file.get(), text);
 }
 
@@ -147,7 +195,7 @@ std::optional<std::uint64_t> SystemPlatform::fileSize(const std::string& path) {
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
-    if (!file.valid() || !GetFileSizeEx(file.get(), &size)) {
+    if (!file.valid() || !isDiskFile(file.get()) || !GetFileSizeEx(file.get(), &size)) {
         return std::nullopt;
     }
     return static_cast<std::uint64_t>(size.QuadPart);

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "WindowsTestSupport.h"
 #include "platform/FileRules.h"
 #include "platform/SystemPlatform.h"
@@ -84,25 +82,6 @@ TEST_F(WindowsFilesTest, AJournalIsAppendedToMeasuredAndMovedAside) {
     EXPECT_TRUE(system.renameReplacing(utf8(journal), utf8(older))) << "nothing to move";
     EXPECT_TRUE(system.appendToFile(utf8(scratch.path() / "gone" / "Quarnel.log"), "x\n"));
     EXPECT_EQ(system.fileSize(utf8(scratch.path())), std::nullopt) << "a folder";
-}
-
-// A file far larger than any settings file is not read at all (reading it
-// took seconds and hundreds of megabytes), so the close leaves it alone.
-TEST_F(WindowsFilesTest, AFileLargerThanTheLimitReadsAsNothingAndAtOnce) {
-    {
-        const UniqueHandle file(CreateFileW(settings.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-        ASSERT_TRUE(file.valid());
-        LARGE_INTEGER size{};
-        size.QuadPart = static_cast<LONGLONG>(kLargestReadableFile) + 1;
-        ASSERT_TRUE(SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN));
-        ASSERT_TRUE(SetEndOfFile(file.get()));
-    }
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(system.readFile(utf8(settings)).has_value()) << "not the whole file";
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
-    EXPECT_FALSE(system.fileIsMissing(utf8(settings))) << "it is there, just not read";
-    EXPECT_EQ(fs::file_size(settings), kLargestReadableFile + 1);
 }
 
 // A file the user marked read-only keeps its contents and its mark, and the
