@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <ctime>
 
 #include "platform/SystemPlatform.h"
@@ -7,12 +8,18 @@
 namespace quarnel {
 namespace {
 
+// The precise clock's second, to bracket a reading: std::time() reads a
+// coarse clock that can lag it by a tick, across a second's boundary.
+std::time_t preciseSeconds() {
+    return std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+}
+
 // Only reading is tested here: nothing in the tests ever sets the real clock.
 TEST(LinuxClockTest, ReadsTheLocalTimeOfTheSystemClock) {
     SystemPlatform system;
-    const std::time_t before = std::time(nullptr);
+    const std::time_t before = preciseSeconds();
     const CalendarTime read = toCalendarTime(system.readLocalTime());
-    const std::time_t after = std::time(nullptr);
+    const std::time_t after = preciseSeconds();
 
     std::tm local{};
     bool matched = false;
@@ -29,9 +36,9 @@ TEST(LinuxClockTest, ReadsTheLocalTimeOfTheSystemClock) {
 TEST(LinuxClockTest, ReadsTheUniversalTimeOfTheSystemClock) {
     constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
     SystemPlatform system;
-    const std::time_t before = std::time(nullptr);
+    const std::time_t before = preciseSeconds();
     const std::int64_t read = system.readUniversalTime() / kUnitsPerSecond - kSecondsFrom1601To1970;
-    const std::time_t after = std::time(nullptr);
+    const std::time_t after = preciseSeconds();
     EXPECT_GE(read, before);
     EXPECT_LE(read, after);
 }
