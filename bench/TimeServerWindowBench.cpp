@@ -169,16 +169,19 @@ int main(int argc, char** argv) {
     std::sort(quiet.begin(), quiet.end());
     std::printf("last line: %s\n\n", line.c_str());
     std::printf("| figure | reading | target |\n|---|---|---|\n");
-    std::printf("| (f) CPU time of the window's thread for a burst on loopback, median of %d | "
-                "%.3f ms | well under 1 ms |\n",
-                runs, next[next.size() / 2]);
-    std::printf("| (f) for scale: the same thread over the same 6.5 s right after, waiting for "
-                "the next burst | %.3f ms | |\n",
-                quiet[quiet.size() / 2]);
+    std::printf(
+        "| (f) CPU time of the window's thread for a burst on loopback, median of %d | "
+        "%.3f ms | well under 1 ms |\n",
+        runs, next[next.size() / 2]);
+    std::printf(
+        "| (f) for scale: the same thread over the same 6.5 s right after, waiting for "
+        "the next burst | %.3f ms | |\n",
+        quiet[quiet.size() / 2]);
     std::printf("| (f) the same for the first burst, the socket made and bound | %.3f ms | |\n",
                 first[first.size() / 2]);
-    std::printf("| (f) CPU time of the idle event loop over 30 s, asking off | %.2f ms | "
-                "near 0 |\n",
-                idle);
+    std::printf(
+        "| (f) CPU time of the idle event loop over 30 s, asking off | %.2f ms | "
+        "near 0 |\n",
+        idle);
     return 0;
 }
