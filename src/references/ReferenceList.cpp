@@ -25,13 +25,15 @@ void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
     line->setGeometry(0, top + 2, kLineWidth, kRowHeight - 2);
     line->setWordWrap(true);
     line->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignTop);
-    line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // A display, not a Tab stop: screen readers read it as the label it is.
+    line->setTextInteractionFlags(Qt::TextSelectableByMouse);
     line->setStyleSheet(QStringLiteral("font-size: 14px; color: #696969;"));
 
     auto* use = new QPushButton(QStringLiteral("&Use"), m_rowArea);
     use->setObjectName(QStringLiteral("btnUse") + reference->name());
     use->setGeometry(kButtonLeft, top, kButtonWidth, kButtonHeight);
     use->setToolTip(reference->useToolTip());
+    use->setAccessibleName(reference->useToolTip());
     use->setStyleSheet(QStringLiteral("font-size: 14px; color: #515151;"));
     connect(use, &QPushButton::clicked, this, [this, reference] {
         if (const std::optional<std::int64_t> shift = reference->suggestedShift()) {
