@@ -10,7 +10,8 @@ display=(xvfb xauth x11-utils xdotool imagemagick fonts-liberation2)
 rights=(libcap2-bin)
 # nsis: makensis, which CPack runs for the Windows setup program.
 testing=(python3 xclip util-linux mount g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine
-         wine64 nsis openbox tesseract-ocr dbus-daemon python3-dbus python3-gi)
+         wine64 nsis openbox tesseract-ocr dbus-daemon python3-dbus python3-gi
+         python3-pyatspi at-spi2-core)
 # The libraries of the real systemd-timedated and polkitd that e2e.real_daemons
 # runs from their packages, unpacked by tools/fetch-real-daemons.sh; those
 # packages themselves are never installed.
