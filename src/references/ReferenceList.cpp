@@ -34,7 +34,9 @@ void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
     use->setGeometry(kButtonLeft, top, kButtonWidth, kButtonHeight);
     use->setToolTip(reference->useToolTip());
     use->setAccessibleName(reference->useToolTip());
-    use->setStyleSheet(QStringLiteral("font-size: 14px; color: #515151;"));
+    // The specified colour only while enabled: disabled, the button looks it.
+    use->setStyleSheet(
+        QStringLiteral("QPushButton { font-size: 14px; } QPushButton:enabled { color: #515151; }"));
     connect(use, &QPushButton::clicked, this, [this, reference] {
         if (const std::optional<std::int64_t> shift = reference->suggestedShift()) {
             emit used(*shift, reference->origin());
