@@ -13,6 +13,9 @@ set(QUARNEL_PACKAGE_NAME Quarnel-${PROJECT_VERSION}-win64)
 
 install(TARGETS quarnel RUNTIME DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/QuarnelHelp.html DESTINATION .)
+# A user who unpacks the zip finds what it is and under which terms first.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/README-windows.txt DESTINATION . RENAME README.txt)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
 

@@ -12,7 +12,7 @@ rights=(libcap2-bin)
 # the test that every C++ file is formatted (tests/scripts/format_check.sh).
 testing=(python3 xclip util-linux mount g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine
          wine64 nsis openbox tesseract-ocr dbus-daemon python3-dbus python3-gi
-         clang-format)
+         clang-format python3-pyatspi at-spi2-core)
 # The libraries of the real systemd-timedated and polkitd that e2e.real_daemons
 # runs from their packages, unpacked by tools/fetch-real-daemons.sh; those
 # packages themselves are never installed.

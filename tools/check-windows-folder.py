@@ -15,8 +15,8 @@ import sys
 
 OBJDUMP = os.environ.get("OBJDUMP", "x86_64-w64-mingw32-objdump")
 
-EXPECTED = {"quarnel.exe", "quarnelhelp.html", "platforms/qwindows.dll",
-            "styles/qwindowsvistastyle.dll"}
+EXPECTED = {"quarnel.exe", "quarnelhelp.html", "readme.txt", "license.txt",
+            "platforms/qwindows.dll", "styles/qwindowsvistastyle.dll"}
 
 # DLLs every Windows 10 and later has in its system folder.
 SYSTEM_DLLS = {

@@ -21,6 +21,11 @@ std::function<bool(const QString&)>& closeQuestionHandler() {
     return handler;
 }
 
+std::function<bool(const QString&)>& deleteClipQuestionHandler() {
+    static std::function<bool(const QString&)> handler;
+    return handler;
+}
+
 std::function<UndoAnswer(const QString&)>& undoQuestionHandler() {
     static std::function<UndoAnswer(const QString&)> handler;
     return handler;
@@ -153,4 +158,23 @@ UndoAnswer askUndoBeforeClose(const QString& question) {
 
 void setUndoQuestionHandler(std::function<UndoAnswer(const QString&)> handler) {
     undoQuestionHandler() = std::move(handler);
+}
+
+bool askDeleteClip(const QString& clip) {
+    if (deleteClipQuestionHandler()) {
+        return deleteClipQuestionHandler()(clip);
+    }
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(),
+                    QStringLiteral("Delete the clip \"%1\"?").arg(clip));
+    box.setInformativeText(QStringLiteral("A deleted clip cannot be brought back."));
+    QPushButton* remove = box.addButton(QStringLiteral("&Delete"), QMessageBox::DestructiveRole);
+    QPushButton* keep = box.addButton(QStringLiteral("&Keep"), QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.exec();
+    return box.clickedButton() == remove;
+}
+
+void setDeleteClipQuestionHandler(std::function<bool(const QString&)> handler) {
+    deleteClipQuestionHandler() = std::move(handler);
 }

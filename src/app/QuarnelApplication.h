@@ -59,3 +59,7 @@ void setCloseQuestionHandler(std::function<bool(const QString& text)> handler);
 enum class UndoAnswer { ResetAndClose, Close, StayOpen };
 UndoAnswer askUndoBeforeClose(const QString& question);
 void setUndoQuestionHandler(std::function<UndoAnswer(const QString& question)> handler);
+
+// Delete on the clip list asks first: a deleted clip has no undo. True deletes.
+bool askDeleteClip(const QString& clip);
+void setDeleteClipQuestionHandler(std::function<bool(const QString& clip)> handler);

@@ -27,6 +27,8 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     References->add(
         std::make_unique<DecodesReference>(swListenDecoders, edDecodesAddress, edDecodesPort));
     References->add(std::make_unique<TimeServerReference>(swAskTimeServer, edTimeServer));
+    setUpKeyboard();
+    setUpClipKeys();
     tabItemTimeshift->installEventFilter(this);
     LoadSettings();
     EnterSavedRunState();

@@ -75,6 +75,8 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void btnSaveClick();
     void btnDelEntryClick();
     void btnCopyClick();
+    void copySelectedClip();
+    void deleteSelectedClip();
 
     // Help button and Info tab (info/)
     void btnHelpTimeAdjustClick();
@@ -121,6 +123,9 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
 
   private:
     void EnterSavedRunState();
+    // Keys that are not the form's mnemonics (app/, clips/).
+    void setUpKeyboard();
+    void setUpClipKeys();
     // Closing waits for the clock and the keepers to settle (app/).
     void finishClose(const std::optional<QString>& keepersFailure);
     void clockChangeSettled(bool succeeded);

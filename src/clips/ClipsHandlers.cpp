@@ -3,7 +3,9 @@
 // data; the settings file stores it when the window closes.
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QShortcut>
 
+#include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 
 namespace {
@@ -51,5 +53,36 @@ void TTabbedForm::btnDelEntryClick() {
 void TTabbedForm::btnCopyClick() {
     if (QClipboard* clipboard = QGuiApplication::clipboard()) {
         clipboard->setText(edSnippet->text());
+    }
+}
+
+// The list's own keys, active while it has the focus: Return or Enter copies
+// the selected clip, Delete deletes it.
+void TTabbedForm::setUpClipKeys() {
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* copy = new QShortcut(key, ListBox1);
+        copy->setContext(Qt::WidgetShortcut);
+        connect(copy, &QShortcut::activated, this, &TTabbedForm::copySelectedClip);
+    }
+    auto* remove = new QShortcut(QKeySequence(QKeySequence::Delete), ListBox1);
+    remove->setContext(Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this, &TTabbedForm::deleteSelectedClip);
+}
+
+// As a click on the entry and then Copy: the edit shows what was copied.
+void TTabbedForm::copySelectedClip() {
+    if (selectedRow(ListBox1) < 0) {
+        return;
+    }
+    ListBox1Click();
+    btnCopyClick();
+}
+
+// There is no undo, so the key asks first (the Del button deletes at once, as
+// it always has: it is pressed on purpose, a key may be hit by mistake).
+void TTabbedForm::deleteSelectedClip() {
+    const int row = selectedRow(ListBox1);
+    if (row >= 0 && askDeleteClip(ListBox1->item(row)->text())) {
+        btnDelEntryClick();
     }
 }

@@ -44,13 +44,22 @@ void TTabbedForm::swPauseActiveClick() {
     reportingErrors([&] {
         const bool active = swPauseActive->isChecked();
         ShowRunState(false);
+        // Disabled, the switch hands the keyboard focus on to the next
+        // control; it takes it back when it is enabled again, unless the user
+        // has moved the focus elsewhere meanwhile.
+        const bool hadFocus = swPauseActive->hasFocus();
         swPauseActive->setEnabled(false);
+        const QPointer<QWidget> focusWhileWaiting = hadFocus ? focusWidget() : nullptr;
         const QPointer<TTabbedForm> form(this);
-        const KeepersDone shown = [form, active](const std::optional<QString>& failure) {
+        const KeepersDone shown = [form, active, focusWhileWaiting,
+                                   hadFocus](const std::optional<QString>& failure) {
             if (form.isNull()) {
                 return;
             }
             form->swPauseActive->setEnabled(true);
+            if (hadFocus && form->focusWidget() == focusWhileWaiting) {
+                form->swPauseActive->setFocus(Qt::OtherFocusReason);
+            }
             const bool nowActive = active && !failure;
             form->swPauseActive->setChecked(nowActive);
             form->ShowRunState(nowActive);

@@ -33,14 +33,18 @@ void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
     line->setObjectName(QStringLiteral("lbl") + reference->name());
     line->setWordWrap(true);
     line->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignTop);
-    line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // A display, not a Tab stop: screen readers read it as the label it is.
+    line->setTextInteractionFlags(Qt::TextSelectableByMouse);
     line->setStyleSheet(QStringLiteral("font-size: 14px; color: #696969;"));
 
     auto* use = new QPushButton(QStringLiteral("&Use"), m_rowArea);
     use->setObjectName(QStringLiteral("btnUse") + reference->name());
     use->setGeometry(kButtonLeft, top, kButtonWidth, kButtonHeight);
     use->setToolTip(reference->useToolTip());
-    use->setStyleSheet(QStringLiteral("font-size: 14px; color: #515151;"));
+    use->setAccessibleName(reference->useToolTip());
+    // The specified colour only while enabled: disabled, the button looks it.
+    use->setStyleSheet(
+        QStringLiteral("QPushButton { font-size: 14px; } QPushButton:enabled { color: #515151; }"));
     connect(use, &QPushButton::clicked, this, [this, reference] {
         if (const std::optional<std::int64_t> shift = reference->suggestedShift()) {
             emit used(*shift, reference->origin());

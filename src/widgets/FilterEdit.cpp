@@ -1,5 +1,6 @@
 #include "widgets/FilterEdit.h"
 
+#include <QKeyEvent>
 #include <QValidator>
 #include <QWheelEvent>
 
@@ -99,4 +100,22 @@ void FilterEdit::wheelEvent(QWheelEvent* event) {
     const int delta = event->angleDelta().y();
     emit mouseWheel(delta);
     QLineEdit::wheelEvent(event);
+}
+
+void FilterEdit::keyPressEvent(QKeyEvent* event) {
+    if (isReadOnly()) {
+        switch (event->key()) {
+            case Qt::Key_Up:
+            case Qt::Key_Plus:
+                emit stepUp();
+                return;
+            case Qt::Key_Down:
+            case Qt::Key_Minus:
+                emit stepDown();
+                return;
+            default:
+                break;
+        }
+    }
+    QLineEdit::keyPressEvent(event);
 }

@@ -9,7 +9,8 @@
 // edited text (Enter, or leaving the field) and when code sets a different
 // text; in both cases only if the text differs from the last one reported.
 // mouseWheel() reports each wheel event's vertical delta and leaves the event
-// unhandled.
+// unhandled. A read-only edit reports Up and "+" as stepUp(), Down and "-" as
+// stepDown(), for a value that is changed by steps and never typed.
 class FilterEdit : public QLineEdit {
     Q_OBJECT
     Q_PROPERTY(QString allowedCharacters READ allowedCharacters WRITE setAllowedCharacters)
@@ -29,9 +30,12 @@ class FilterEdit : public QLineEdit {
   signals:
     void changed();
     void mouseWheel(int delta);
+    void stepUp();
+    void stepDown();
 
   protected:
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void onTextChanged(const QString& text);

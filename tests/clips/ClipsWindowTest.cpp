@@ -85,7 +85,7 @@ TEST_F(ClipsWindowTest, TheListStartsEmptyAndShowsItsEntriesOneAtATimeUnsortedIn
     EXPECT_EQ(form->btnAddEntry->text(), u"&Add"_s);
     EXPECT_EQ(form->btnDelEntry->text(), u"&Del"_s);
     EXPECT_EQ(form->btnSave->text(), u"&Save"_s);
-    EXPECT_EQ(form->btnCopy->text(), u"Copy to clipboard"_s);
+    EXPECT_EQ(form->btnCopy->text(), u"&Copy to clipboard"_s);
 }
 
 TEST_F(ClipsWindowTest, AddAppendsTheEditTextAndKeepsEditAndSelection) {
