@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "clock/TimeCount.h"
-#include "platform/windows/WindowsTime.h"
+#include "platform/windows/WindowsClock.h"
 
 namespace {
 

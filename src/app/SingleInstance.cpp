@@ -51,13 +51,13 @@ QString channelName(const QString& settingsFile, const QString& userId) {
 }  // namespace
 
 SingleInstance::SingleInstance(quarnel::Platform& platform)
-    : settingsFile_(preparedSettingsFile(platform)),
-      lock_(lockFileOf(settingsFile_)),
-      channel_(channelName(settingsFile_, QString::fromStdString(platform.userId()))) {
+    : m_settingsFile(preparedSettingsFile(platform)),
+      m_lock(lockFileOf(m_settingsFile)),
+      m_channel(channelName(m_settingsFile, QString::fromStdString(platform.userId()))) {
     // The lock is held as long as Quarnel runs: only a copy that is gone
     // leaves a stale one, however old it is.
-    lock_.setStaleLockTime(0);
-    connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::answerCallers);
+    m_lock.setStaleLockTime(0);
+    connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::answerCallers);
 }
 
 // "Quarnel.ini.lock", visible: the same name on every system, sorted beside
@@ -72,11 +72,11 @@ SingleInstance::Claim SingleInstance::claim() {
     for (int attempt = 1;; ++attempt) {
         // The lock is tried again each time: the running copy may have ended
         // meanwhile. A lock whose owner is gone is taken over.
-        if (lock_.tryLock()) {
+        if (m_lock.tryLock()) {
             listen();
             return Claim::Run;
         }
-        if (lock_.error() != QLockFile::LockFailedError) {
+        if (m_lock.error() != QLockFile::LockFailedError) {
             return Claim::Run;
         }
         if (askRunningCopy()) {
@@ -90,7 +90,7 @@ SingleInstance::Claim SingleInstance::claim() {
     showFatalErrorBox(QStringLiteral("A copy of Quarnel is already running with the settings file "
                                      "%1, but it does not answer. Close it, or wait until it has "
                                      "started, and start Quarnel again")
-                          .arg(QDir::toNativeSeparators(settingsFile_)));
+                          .arg(QDir::toNativeSeparators(m_settingsFile)));
     return Claim::Unanswered;
 }
 
@@ -98,14 +98,14 @@ SingleInstance::Claim SingleInstance::claim() {
 // crashed is removed first. Where listening fails all the same, this copy
 // runs unreachable, and a later start says that it does not answer.
 void SingleInstance::listen() {
-    QLocalServer::removeServer(channel_);
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    server_.listen(channel_);
+    QLocalServer::removeServer(m_channel);
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    m_server.listen(m_channel);
 }
 
 // A connection is the request; the answer tells the caller it may end.
 void SingleInstance::answerCallers() {
-    while (QLocalSocket* caller = server_.nextPendingConnection()) {
+    while (QLocalSocket* caller = m_server.nextPendingConnection()) {
         connect(caller, &QLocalSocket::disconnected, caller, &QObject::deleteLater);
         emit raiseRequested();
         caller->write(kAnswer);
@@ -115,7 +115,7 @@ void SingleInstance::answerCallers() {
 
 bool SingleInstance::askRunningCopy() {
     QLocalSocket socket;
-    socket.connectToServer(channel_);
+    socket.connectToServer(m_channel);
     if (!socket.waitForConnected(kConnectMs)) {
         return false;
     }

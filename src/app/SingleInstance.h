@@ -48,8 +48,8 @@ class SingleInstance : public QObject {
     void answerCallers();
     bool askRunningCopy();
 
-    QString settingsFile_;
-    QLockFile lock_;
-    QString channel_;
-    QLocalServer server_;
+    QString m_settingsFile;
+    QLockFile m_lock;
+    QString m_channel;
+    QLocalServer m_server;
 };

@@ -11,7 +11,7 @@
 #include <span>
 #include <vector>
 
-#include "decodes/DecodeEstimate.h"
+#include "decodes/DecodeEstimator.h"
 
 class QNetworkDatagram;
 class QUdpSocket;

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "decodes/DecodeEstimate.h"
+#include "decodes/DecodeEstimator.h"
 
 namespace quarnel {
 

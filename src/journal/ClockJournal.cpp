@@ -38,8 +38,8 @@ void ClockJournal::append(const std::string& line) {
     if (!refusal) {
         refusal = appendRefusal;
     }
-    if (refusal && !failureShown_) {
-        failureShown_ = true;
+    if (refusal && !m_failureShown) {
+        m_failureShown = true;
         showErrorBox(QStringLiteral("The journal %1 could not be written: %2")
                          .arg(QString::fromStdString(path), QString::fromStdString(*refusal)));
     }

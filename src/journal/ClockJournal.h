@@ -27,5 +27,5 @@ class ClockJournal {
     static quarnel::TimeCount now();
     void append(const std::string& line);
 
-    bool failureShown_ = false;
+    bool m_failureShown = false;
 };

@@ -21,10 +21,10 @@ void SystemdJob::run(const QDBusMessage& request, quarnel::ServiceAnswered done)
     (new SystemdJob(std::move(done)))->send(request);
 }
 
-SystemdJob::SystemdJob(quarnel::ServiceAnswered done) : done_(std::move(done)) {
-    timeout_.setSingleShot(true);
-    timeout_.setInterval(kJobTimeoutMs);
-    connect(&timeout_, &QTimer::timeout, this, [this] {
+SystemdJob::SystemdJob(quarnel::ServiceAnswered done) : m_done(std::move(done)) {
+    m_timeout.setSingleShot(true);
+    m_timeout.setInterval(kJobTimeoutMs);
+    connect(&m_timeout, &QTimer::timeout, this, [this] {
         finish({quarnel::ServiceAnswer::Outcome::Refused,
                 QStringLiteral("systemd did not say within %1 s how the job ended")
                     .arg(kJobTimeoutMs / 1000)
@@ -51,23 +51,23 @@ void SystemdJob::send(const QDBusMessage& request) {
 }
 
 void SystemdJob::accepted(const QString& job) {
-    const auto ended = endedEarly_.constFind(job);
-    if (ended != endedEarly_.constEnd()) {
+    const auto ended = m_endedEarly.constFind(job);
+    if (ended != m_endedEarly.constEnd()) {
         finishWithResult(*ended);
         return;
     }
-    job_ = job;
-    endedEarly_.clear();
-    timeout_.start();
+    m_job = job;
+    m_endedEarly.clear();
+    m_timeout.start();
 }
 
 // JobRemoved(id, job, unit, result)
 void SystemdJob::jobRemoved(const QDBusMessage& signal) {
     const QString job = signal.arguments().value(1).value<QDBusObjectPath>().path();
     const QString result = signal.arguments().value(3).toString();
-    if (job_.isEmpty()) {
-        endedEarly_.insert(job, result);
-    } else if (job == job_) {
+    if (m_job.isEmpty()) {
+        m_endedEarly.insert(job, result);
+    } else if (job == m_job) {
         finishWithResult(result);
     }
 }
@@ -82,10 +82,10 @@ void SystemdJob::finishWithResult(const QString& result) {
 }
 
 void SystemdJob::finish(const quarnel::ServiceAnswer& answer) {
-    timeout_.stop();
+    m_timeout.stop();
     listenForJobEnds(false);
     deleteLater();
-    done_(answer);
+    m_done(answer);
 }
 
 // Without a bus nothing is listened to; the call then finds nobody either.

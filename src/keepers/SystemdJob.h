@@ -32,9 +32,9 @@ class SystemdJob final : public QObject {
     void finishWithResult(const QString& result);
     void listenForJobEnds(bool listen);
 
-    quarnel::ServiceAnswered done_;
-    QString job_;
+    quarnel::ServiceAnswered m_done;
+    QString m_job;
     // Ends seen before systemd's answer named the job: a job may end first.
-    QHash<QString, QString> endedEarly_;
-    QTimer timeout_;
+    QHash<QString, QString> m_endedEarly;
+    QTimer m_timeout;
 };

@@ -66,7 +66,7 @@ class SystemPlatform final : public Platform {
   private:
     // What a port keeps between calls; each port defines its own.
     struct State;
-    std::unique_ptr<State> state_;
+    std::unique_ptr<State> m_state;
 };
 
 }  // namespace quarnel

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "decodes/DecodeEstimate.h"
+#include "decodes/DecodeEstimator.h"
 #include "decodes/DecodeMessage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

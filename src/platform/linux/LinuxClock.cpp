@@ -66,7 +66,7 @@ void SystemPlatform::shiftLocalTime(std::int64_t shift, Completion done) {
         return;
     }
     const int error = errno;
-    TimeService* service = state_->helpers.timeService;
+    TimeService* service = m_state->helpers.timeService;
     if (error != EPERM || service == nullptr) {
         done(std::string(std::strerror(error)));
         return;
@@ -78,7 +78,7 @@ void SystemPlatform::shiftLocalTime(std::int64_t shift, Completion done) {
 }
 
 void SystemPlatform::readAutomaticSync(std::function<void(std::optional<bool>)> done) {
-    if (TimeService* service = state_->helpers.timeService) {
+    if (TimeService* service = m_state->helpers.timeService) {
         service->readAutomaticSync(std::move(done));
     } else {
         done(std::nullopt);
@@ -86,7 +86,7 @@ void SystemPlatform::readAutomaticSync(std::function<void(std::optional<bool>)> 
 }
 
 void SystemPlatform::setAutomaticSync(bool on, Completion done) {
-    TimeService* service = state_->helpers.timeService;
+    TimeService* service = m_state->helpers.timeService;
     if (service == nullptr) {
         Platform::setAutomaticSync(on, std::move(done));
         return;

@@ -64,8 +64,8 @@ void runServiceCommand(TKeeperAction action, bool verbose, const std::string& se
 // user for the right; systemctl could ask only on a terminal.
 void SystemPlatform::controlService(TKeeperAction action, bool verbose,
                                     const std::string& serviceName, Completion done) {
-    ServiceManager* manager = state_->helpers.serviceManager;
-    EventLoop* loop = state_->helpers.loop;
+    ServiceManager* manager = m_state->helpers.serviceManager;
+    EventLoop* loop = m_state->helpers.loop;
     if (manager == nullptr) {
         runServiceCommand(action, verbose, serviceName, loop, done);
         return;
@@ -88,7 +88,7 @@ Refusal SystemPlatform::launchProgram(const std::string& filePath, const std::st
 // xdg-open ends once it has handed the target to the desktop's program for
 // it, and says whether it could (no program for it, no such file).
 void SystemPlatform::openDocument(const std::string& target, Completion done) {
-    awaitCommand({"xdg-open", target}, state_->helpers.loop, done);
+    awaitCommand({"xdg-open", target}, m_state->helpers.loop, done);
 }
 
 }  // namespace quarnel

@@ -9,6 +9,7 @@
 
 #include "platform/SystemPlatform.h"
 #include "platform/linux/ConfigurationFolder.h"
+#include "platform/linux/LinkChain.h"
 
 namespace quarnel {
 namespace {
@@ -27,16 +28,11 @@ bool hasEntry(const std::string& path) {
     return ::lstat(path.c_str(), &status) == 0;
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
-}
-
 // The folder `relative` leads to from `folder`: "../share/doc/quarnel" from
 // "/usr/bin" is "/usr/share/doc/quarnel".
 std::string folderFrom(std::string folder, std::string_view relative) {
     while (relative.starts_with("../")) {
-        folder = folderOf(folder);
+        folder = directoryOf(folder);
         relative.remove_prefix(3);
     }
     return folder == "/" ? "/" + std::string(relative) : fileInDirectory(folder, relative);
@@ -74,7 +70,7 @@ std::optional<std::string> SystemPlatform::installedHelpFolder() {
     if (!program) {
         return std::nullopt;
     }
-    return folderFrom(folderOf(*program), kDocumentsFromProgram);
+    return folderFrom(directoryOf(*program), kDocumentsFromProgram);
 }
 
 // The running program itself: an installed program has no copy in the folder

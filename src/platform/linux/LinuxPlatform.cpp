@@ -5,7 +5,7 @@
 namespace quarnel {
 
 SystemPlatform::SystemPlatform(Helpers helpers)
-    : state_(std::make_unique<State>(State{helpers, {}})) {}
+    : m_state(std::make_unique<State>(State{helpers, {}})) {}
 
 SystemPlatform::~SystemPlatform() = default;
 

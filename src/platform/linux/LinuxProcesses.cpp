@@ -71,7 +71,7 @@ std::vector<RunningProcess> runningProcesses() {
 // executable is checked again once the descriptor is open: the id may have
 // passed to another process between the listing and the opening.
 std::vector<ProcessId> SystemPlatform::findProcessesByFileName(const std::string& fileName) {
-    state_->listedProcesses.clear();
+    m_state->listedProcesses.clear();
     std::vector<ProcessId> found;
     for (const ProcessId id :
          processesOfProgram(runningProcesses(), fileName, static_cast<ProcessId>(::getpid()))) {
@@ -86,7 +86,7 @@ std::vector<ProcessId> SystemPlatform::findProcessesByFileName(const std::string
         }
         if (handle.holds() && executableOf(id) == fileName && handle.alive()) {
             found.push_back(id);
-            state_->listedProcesses.emplace(id, std::move(handle));
+            m_state->listedProcesses.emplace(id, std::move(handle));
         }
     }
     return found;
@@ -96,10 +96,10 @@ std::vector<ProcessId> SystemPlatform::findProcessesByFileName(const std::string
 // descriptor reaches nobody. Only a kernel without process descriptors is
 // signalled by id.
 void SystemPlatform::terminateProcess(ProcessId id) {
-    const auto listed = state_->listedProcesses.find(id);
-    if (listed != state_->listedProcesses.end()) {
+    const auto listed = m_state->listedProcesses.find(id);
+    if (listed != m_state->listedProcesses.end()) {
         listed->second.signal(SIGTERM);
-        state_->listedProcesses.erase(listed);
+        m_state->listedProcesses.erase(listed);
         return;
     }
     const std::optional<pid_t> target = signalTarget(id);

@@ -26,7 +26,7 @@ std::optional<std::string> RegularFile::readAt(std::uint64_t offset, std::uint64
     std::string bytes(size, '\0');
     std::uint64_t done = 0;
     while (done < size) {
-        const ssize_t count = ::pread(descriptor_.get(), bytes.data() + done, size - done,
+        const ssize_t count = ::pread(m_descriptor.get(), bytes.data() + done, size - done,
                                       static_cast<off_t>(offset + done));
         if (count < 0 && errno == EINTR) {
             continue;
@@ -45,7 +45,7 @@ std::optional<std::string> RegularFile::readAll(std::uint64_t limit) const {
     std::uint64_t offset = 0;
     while (true) {
         const ssize_t count =
-            ::pread(descriptor_.get(), buffer, sizeof buffer, static_cast<off_t>(offset));
+            ::pread(m_descriptor.get(), buffer, sizeof buffer, static_cast<off_t>(offset));
         if (count < 0 && errno == EINTR) {
             continue;
         }

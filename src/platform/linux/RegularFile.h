@@ -16,7 +16,7 @@ class RegularFile {
     static std::optional<RegularFile> open(const std::string& path);
 
     // The size when the file was opened.
-    std::uint64_t size() const { return size_; }
+    std::uint64_t size() const { return m_size; }
 
     // Exactly `size` bytes from `offset`, or nothing when the file ends sooner
     // or cannot be read.
@@ -27,10 +27,10 @@ class RegularFile {
 
   private:
     RegularFile(UniqueFd descriptor, std::uint64_t size)
-        : descriptor_(std::move(descriptor)), size_(size) {}
+        : m_descriptor(std::move(descriptor)), m_size(size) {}
 
-    UniqueFd descriptor_;
-    std::uint64_t size_;
+    UniqueFd m_descriptor;
+    std::uint64_t m_size;
 };
 
 }  // namespace quarnel

@@ -12,33 +12,33 @@ namespace quarnel {
 class UniqueFd {
   public:
     UniqueFd() = default;
-    explicit UniqueFd(int descriptor) : descriptor_(descriptor) {}
+    explicit UniqueFd(int descriptor) : m_descriptor(descriptor) {}
     ~UniqueFd() { close(); }
-    UniqueFd(UniqueFd&& other) noexcept : descriptor_(std::exchange(other.descriptor_, -1)) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_descriptor(std::exchange(other.m_descriptor, -1)) {}
     UniqueFd& operator=(UniqueFd&& other) noexcept {
         if (this != &other) {
             close();
-            descriptor_ = std::exchange(other.descriptor_, -1);
+            m_descriptor = std::exchange(other.m_descriptor, -1);
         }
         return *this;
     }
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
 
-    bool valid() const { return descriptor_ >= 0; }
-    int get() const { return descriptor_; }
+    bool valid() const { return m_descriptor >= 0; }
+    int get() const { return m_descriptor; }
 
     // Closes now. False when the close fails: the last error of a write may
     // show only here.
     bool close() {
-        if (descriptor_ < 0) {
+        if (m_descriptor < 0) {
             return true;
         }
-        return ::close(std::exchange(descriptor_, -1)) == 0;
+        return ::close(std::exchange(m_descriptor, -1)) == 0;
     }
 
   private:
-    int descriptor_ = -1;
+    int m_descriptor = -1;
 };
 
 }  // namespace quarnel

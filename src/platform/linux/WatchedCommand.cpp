@@ -83,7 +83,7 @@ std::unique_ptr<WatchedCommand> WatchedCommand::start(const std::vector<std::str
 }
 
 WatchedCommand::WatchedCommand(pid_t child, UniqueFd errors, std::string program)
-    : child_(child), errors_(std::move(errors)), program_(std::move(program)) {}
+    : m_child(child), m_errors(std::move(errors)), m_program(std::move(program)) {}
 
 // A command still running when its watcher goes (the program ends) is left
 // to run; it is reaped by whoever adopts it.
@@ -91,17 +91,17 @@ WatchedCommand::~WatchedCommand() = default;
 
 void WatchedCommand::readErrors() {
     char buffer[4096];
-    while (errors_.valid()) {
-        const ssize_t count = ::read(errors_.get(), buffer, sizeof buffer);
+    while (m_errors.valid()) {
+        const ssize_t count = ::read(m_errors.get(), buffer, sizeof buffer);
         if (count > 0) {
-            if (errorText_.size() < kMostErrorText) {
-                errorText_.append(buffer, static_cast<std::size_t>(count));
+            if (m_errorText.size() < kMostErrorText) {
+                m_errorText.append(buffer, static_cast<std::size_t>(count));
             }
         } else if (count < 0 && errno == EINTR) {
             continue;
         } else {
             if (count == 0) {
-                errors_.close();
+                m_errors.close();
             }
             return;
         }
@@ -111,7 +111,7 @@ void WatchedCommand::readErrors() {
 std::optional<Refusal> WatchedCommand::outcome() {
     readErrors();
     int status = 0;
-    const pid_t ended = ::waitpid(child_, &status, WNOHANG);
+    const pid_t ended = ::waitpid(m_child, &status, WNOHANG);
     if (ended == 0 || (ended < 0 && errno == EINTR)) {
         return std::nullopt;
     }
@@ -122,13 +122,14 @@ std::optional<Refusal> WatchedCommand::outcome() {
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
         return Refusal();
     }
-    if (const std::string line = lastLine(errorText_); !line.empty()) {
+    if (const std::string line = lastLine(m_errorText); !line.empty()) {
         return Refusal(line);
     }
     if (WIFEXITED(status)) {
-        return Refusal(program_ + " ended with exit status " + std::to_string(WEXITSTATUS(status)));
+        return Refusal(m_program + " ended with exit status " +
+                       std::to_string(WEXITSTATUS(status)));
     }
-    return Refusal(program_ + " ended by signal " + std::to_string(WTERMSIG(status)));
+    return Refusal(m_program + " ended by signal " + std::to_string(WTERMSIG(status)));
 }
 
 }  // namespace quarnel

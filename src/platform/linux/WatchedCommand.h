@@ -34,10 +34,10 @@ class WatchedCommand {
     WatchedCommand(pid_t child, UniqueFd errors, std::string program);
     void readErrors();
 
-    pid_t child_;
-    UniqueFd errors_;
-    std::string program_;
-    std::string errorText_;
+    pid_t m_child;
+    UniqueFd m_errors;
+    std::string m_program;
+    std::string m_errorText;
 };
 
 }  // namespace quarnel

@@ -9,20 +9,20 @@ namespace quarnel {
 // a failed open with either null or INVALID_HANDLE_VALUE; both count as none.
 class UniqueHandle {
   public:
-    explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
+    explicit UniqueHandle(HANDLE handle) : m_handle(handle) {}
     ~UniqueHandle() {
         if (valid()) {
-            CloseHandle(handle_);
+            CloseHandle(m_handle);
         }
     }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
 
-    bool valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
+    bool valid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return m_handle; }
 
   private:
-    HANDLE handle_;
+    HANDLE m_handle;
 };
 
 }  // namespace quarnel

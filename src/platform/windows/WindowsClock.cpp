@@ -3,7 +3,7 @@
 #include "clock/TimeCount.h"
 #include "platform/SystemPlatform.h"
 #include "platform/windows/SystemReason.h"
-#include "platform/windows/WindowsTime.h"
+#include "platform/windows/WindowsClock.h"
 
 namespace quarnel {
 namespace {

@@ -63,8 +63,8 @@ void SystemPlatform::controlService(TKeeperAction action, bool verbose,
         }
         return outcome.has_value();
     };
-    if (state_->loop != nullptr) {
-        state_->loop->pollUntil(finished);
+    if (m_state->loop != nullptr) {
+        m_state->loop->pollUntil(finished);
     } else {
         WaitForSingleObject(process->get(), INFINITE);
         finished();

@@ -11,7 +11,7 @@
 namespace quarnel {
 
 SystemPlatform::SystemPlatform(Helpers helpers)
-    : state_(std::make_unique<State>(State{helpers.loop})) {}
+    : m_state(std::make_unique<State>(State{helpers.loop})) {}
 
 SystemPlatform::~SystemPlatform() = default;
 

@@ -5,7 +5,7 @@
 
 #include "platform/SystemPlatform.h"
 #include "platform/windows/SystemReason.h"
-#include "platform/windows/WindowsTime.h"
+#include "platform/windows/WindowsClock.h"
 
 // Only reading is tested against the system: no test here sets the clock, as
 // under Wine that could reach the real clock of the machine running the tests.

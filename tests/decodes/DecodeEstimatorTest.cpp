@@ -1,4 +1,4 @@
-#include "decodes/DecodeEstimate.h"
+#include "decodes/DecodeEstimator.h"
 
 #include <gmock/gmock.h>
 
@@ -48,7 +48,7 @@ struct Case {
     std::int64_t suggestedShift = 0;
 };
 
-TEST(DecodeEstimate, Cases) {
+TEST(DecodeEstimator, Cases) {
     const std::vector<Case> cases = {
         {"no decodes", [](auto&, auto&) {}, 0, std::nullopt},
         {"too few decodes",
@@ -159,7 +159,7 @@ TEST(DecodeEstimate, Cases) {
     }
 }
 
-TEST(DecodeEstimate, NextExpiryIsWhenTheOldestDecodeLeavesTheWindow) {
+TEST(DecodeEstimator, NextExpiryIsWhenTheOldestDecodeLeavesTheWindow) {
     DecodeEstimator estimator({.window = 60s});
     EXPECT_FALSE(estimator.nextExpiry());
     Moment now = 10s;
@@ -175,7 +175,7 @@ TEST(DecodeEstimate, NextExpiryIsWhenTheOldestDecodeLeavesTheWindow) {
 // A flood keeps only the newest decodes of a client; the line must not pass
 // the kept ones off as all that arrived, until the dropped ones would have
 // left the window too.
-TEST(DecodeEstimate, AFloodBeyondTheKeptDecodesIsShownAsMore) {
+TEST(DecodeEstimator, AFloodBeyondTheKeptDecodesIsShownAsMore) {
     DecodeEstimator estimator;
     const Moment start = 100s;
     for (int i = 0; i < 10'050; ++i) {
@@ -205,7 +205,7 @@ TEST(DecodeEstimate, AFloodBeyondTheKeptDecodesIsShownAsMore) {
 
 // Each station's decodes give its own DT, with the same window and the same
 // fresh start after a move of the clock as the median of all.
-TEST(DecodeEstimate, StationsAreHeardSeparatelyMostRecentFirst) {
+TEST(DecodeEstimator, StationsAreHeardSeparatelyMostRecentFirst) {
     DecodeEstimator estimator;
     Moment now = 1000s;
     const auto hear = [&](const std::string& message, double deltaTime,

@@ -1,4 +1,4 @@
-#include "decodes/DecodeEstimate.h"
+#include "decodes/DecodeEstimator.h"
 
 #include <algorithm>
 #include <cmath>
