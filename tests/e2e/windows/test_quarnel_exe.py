@@ -214,6 +214,9 @@ class PauseSwitchTest(WineTestCase):
         self.assertTrue(wait_until(self.service_command_ended, 30),
                         "the service command did not end")
         q.activate(q.window)
+        # The switch waits, disabled, until the program has seen the service
+        # command end and the copies go; only then does a click reach it.
+        self.assertShowsOnScreen("lbPauseActive", "Active/Ready", "Active/Ready", timeout=30)
         q.click("swPauseActive")
         self.assertEqual(self.net_calls(2), [f"stop\t{self.name}", f"start\t{self.name}"])
         self.assertTrue(wait_until(lambda: len(self.keeper_runs()) == 3, 30),
