@@ -121,6 +121,8 @@ void TTabbedForm::finishClose(const std::optional<QString>& keepersFailure) {
             return;
         }
         m_closeAllowed = true;
+    } catch (const SettingsLeftAsFound&) {
+        showErrorBoxFor(std::current_exception());
     } catch (...) {
         showErrorBoxFor(std::current_exception());
         return;

@@ -226,17 +226,21 @@ void TTabbedForm::btnSetClick() {
 // A text that is no interval, or an interval that would stop the clock (a
 // set would then wait for a tick forever), leaves the timer as it is.
 void TTabbedForm::edRefreshTimeChange() {
-    const std::string text = edRefreshTime->text().toStdString();
-    const std::optional<std::int32_t> interval = quarnel::decimalInteger(text);
-    if (!interval) {
-        showErrorBox(QString::fromStdString(quarnel::notAnIntegerMessage(text)));
-    } else if (*interval <= 0) {
-        showErrorBox(QStringLiteral("A refresh of %1 ms would stop the clock; it stays at %2 ms")
-                         .arg(*interval)
-                         .arg(Timer1.interval()));
-    } else {
+    reportingErrors([&] {
+        const std::string text = edRefreshTime->text().toStdString();
+        const std::optional<std::int32_t> interval = quarnel::decimalInteger(text);
+        if (!interval) {
+            throw std::runtime_error(quarnel::notAnIntegerMessage(text));
+        }
+        if (*interval <= 0) {
+            throw std::runtime_error(
+                QStringLiteral("A refresh of %1 ms would stop the clock; it stays at %2 ms")
+                    .arg(*interval)
+                    .arg(Timer1.interval())
+                    .toStdString());
+        }
         Timer1.setInterval(*interval);
-    }
+    });
 }
 
 void TTabbedForm::btnSetOriginClick() {

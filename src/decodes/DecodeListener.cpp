@@ -88,7 +88,8 @@ void DecodeListener::listen(const QString& host, quint16 port) {
             }
             const QString name = std::exchange(m_lookingUp, {});
             if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
-                m_problem = QStringLiteral("cannot find %1: %2").arg(name, info.errorString());
+                m_refusal =
+                    ListenRefusal{ListenRefusal::Step::Lookup, name, port, info.errorString()};
             } else {
                 listenOn(preferredAddress(info.addresses()), port);
             }
@@ -108,19 +109,15 @@ void DecodeListener::listenOn(const QHostAddress& address, quint16 port) {
         socket->bind(address, port, QUdpSocket::DontShareAddress);
     }
     if (socket->state() != QAbstractSocket::BoundState) {
-        m_problem =
-            !group && socket->error() == QAbstractSocket::AddressInUseError
-                ? QStringLiteral("port %1 is taken; to share the reports, use a multicast group")
-                      .arg(port)
-                : QStringLiteral("cannot listen on %1 port %2: %3")
-                      .arg(address.toString())
-                      .arg(port)
-                      .arg(socket->errorString());
+        const bool taken = !group && socket->error() == QAbstractSocket::AddressInUseError;
+        m_refusal =
+            ListenRefusal{taken ? ListenRefusal::Step::PortTaken : ListenRefusal::Step::Bind,
+                          address.toString(), port, socket->errorString()};
         return;
     }
     if (group && !joinEverywhere(*socket, address)) {
-        m_problem = QStringLiteral("cannot join the group %1: %2")
-                        .arg(address.toString(), socket->errorString());
+        m_refusal = ListenRefusal{ListenRefusal::Step::Join, address.toString(), port,
+                                  socket->errorString()};
         return;
     }
     // The socket reports the next datagram only after a read, so nothing
@@ -134,13 +131,13 @@ void DecodeListener::listenOn(const QHostAddress& address, quint16 port) {
     m_group = group ? address : QHostAddress();
 }
 
-void DecodeListener::stop(const QString& why) {
+void DecodeListener::stop() {
     ++m_generation;
     m_lookingUp.clear();
     m_read.stop();
     m_socket.reset();
     m_group.clear();
-    m_problem = why;
+    m_refusal.reset();
 }
 
 // One system call a datagram: read until the socket has none left, which it

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -15,6 +16,17 @@
 
 class QNetworkDatagram;
 class QUdpSocket;
+
+// Why the listener does not listen: the step that failed, the name or
+// address it was taken with, and the system's reason. The reference words it
+// for the user.
+struct ListenRefusal {
+    enum class Step { Lookup, PortTaken, Bind, Join };
+    Step step;
+    QString where;
+    quint16 port = 0;
+    QString reason;
+};
 
 // Listens to the decoding programs' UDP reports and keeps the estimate of
 // what their DTs say about the local clock. The socket exists only while
@@ -44,12 +56,12 @@ class DecodeListener : public QObject {
 
     // Opens the socket on the host, an IP address or a name that is looked
     // up first without waiting for the answer, and the port. When that fails,
-    // problem() says why, for the user, and changed() is raised.
+    // refusal() says why and changed() is raised.
     void listen(const QString& host, quint16 port);
-    // Closes the socket; `why` is the problem to report, if any.
-    void stop(const QString& why = {});
+    void stop();
     bool listening() const { return m_socket != nullptr; }
-    const QString& problem() const { return m_problem; }
+    // Why the last listen failed; nothing after a stop.
+    const std::optional<ListenRefusal>& refusal() const { return m_refusal; }
     // The name being looked up before listening; empty when none is.
     const QString& lookingUp() const { return m_lookingUp; }
 
@@ -92,5 +104,5 @@ class DecodeListener : public QObject {
     QTimer m_show;
     QTimer m_expiry;
     Clock m_clock;
-    QString m_problem;
+    std::optional<ListenRefusal> m_refusal;
 };

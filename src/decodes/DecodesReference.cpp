@@ -29,6 +29,25 @@ QString portProblem(const QString& portText, quint16& port) {
     return {};
 }
 
+QString refusalText(const ListenRefusal& refusal) {
+    switch (refusal.step) {
+        case ListenRefusal::Step::Lookup:
+            return QStringLiteral("cannot find %1: %2").arg(refusal.where, refusal.reason);
+        case ListenRefusal::Step::PortTaken:
+            return QStringLiteral("port %1 is taken; to share the reports, use a multicast group")
+                .arg(refusal.port);
+        case ListenRefusal::Step::Bind:
+            return QStringLiteral("cannot listen on %1 port %2: %3")
+                .arg(refusal.where)
+                .arg(refusal.port)
+                .arg(refusal.reason);
+        case ListenRefusal::Step::Join:
+            return QStringLiteral("cannot join the group %1: %2")
+                .arg(refusal.where, refusal.reason);
+    }
+    return refusal.reason;
+}
+
 }  // namespace
 
 // A file without the section listens nowhere, as a first start does.
@@ -60,12 +79,14 @@ void DecodesReference::listen() {
     quint16 port = 0;
     const QString problem = address.isEmpty() ? QStringLiteral("no address given")
                                               : portProblem(m_port->text().trimmed(), port);
+    m_settingsProblem.clear();
     if (!m_listen->isChecked()) {
         m_listener.stop();
     } else if (problem.isEmpty()) {
         m_listener.listen(address, port);
     } else {
-        m_listener.stop(problem);
+        m_listener.stop();
+        m_settingsProblem = problem;
     }
     emit changed();
 }
@@ -75,9 +96,11 @@ QString DecodesReference::line() {
         return QStringLiteral("Decodes: looking up ") + m_listener.lookingUp();
     }
     if (!m_listener.listening()) {
-        const QString problem = m_listener.problem();
-        return QStringLiteral("Decodes: ") +
-               (problem.isEmpty() ? QStringLiteral("not listening") : problem);
+        const std::optional<ListenRefusal>& refusal = m_listener.refusal();
+        return QStringLiteral("Decodes: ") + (refusal ? refusalText(*refusal)
+                                              : m_settingsProblem.isEmpty()
+                                                  ? QStringLiteral("not listening")
+                                                  : m_settingsProblem);
     }
     const std::string separator = QLocale().decimalPoint().toStdString();
     const auto window = m_listener.estimator().settings().window;

@@ -51,5 +51,7 @@ class DecodesReference : public ClockReference {
     FilterEdit* m_port;
     ReferenceSettings m_settings;
     DecodeListener m_listener;
+    // Why the Setup tab's address or port cannot be listened on.
+    QString m_settingsProblem;
     QComboBox* m_station = nullptr;
 };

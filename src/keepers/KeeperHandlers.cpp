@@ -22,6 +22,15 @@ QString failureOf(const QString& what, TKeeperAction action, const std::string& 
         .arg(what, verb, QString::fromStdString(quarnel::advisedReason(reason, "the switch")));
 }
 
+// The system's reason as it stands; a parameter text the port could not take
+// apart is quoted back to the user.
+std::string launchRefusalText(const std::string& reason, const std::string& parameters) {
+    if (reason == quarnel::kQuoteLeftOpen) {
+        return "The program parameters leave a quote open: " + parameters;
+    }
+    return reason;
+}
+
 void showText(QLabel* label, const char* property) {
     label->setText(label->property(property).toString());
 }
@@ -191,7 +200,7 @@ void TTabbedForm::ControlService(TKeeperAction action, bool verbose, const QStri
 
 // Stopping ends every running copy of the program; starting launches the path
 // as typed, without looking for a copy that still runs. A refused launch is
-// thrown for the caller to show.
+// journalled and thrown for the caller to show, in the same words.
 void TTabbedForm::ControlProgram(TKeeperAction action, const QString& filePath,
                                  const QString& parameters) {
     const QString what = QStringLiteral("program ") + filePath;
@@ -203,11 +212,14 @@ void TTabbedForm::ControlProgram(TKeeperAction action, const QString& filePath,
         }
         Journal.recordKeeper(what, action, std::nullopt);
     } else {
+        const std::string parameterText = parameters.toStdString();
         const quarnel::Refusal refusal =
-            quarnel::platform().launchProgram(filePath.toStdString(), parameters.toStdString());
-        Journal.recordKeeper(what, action, refusal);
-        if (refusal) {
-            throw std::runtime_error(*refusal);
+            quarnel::platform().launchProgram(filePath.toStdString(), parameterText);
+        const quarnel::Refusal told =
+            refusal ? std::optional(launchRefusalText(*refusal, parameterText)) : std::nullopt;
+        Journal.recordKeeper(what, action, told);
+        if (told) {
+            throw std::runtime_error(*told);
         }
     }
 }

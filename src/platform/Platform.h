@@ -28,6 +28,10 @@ struct FileVersion {
 // The system's reason for refusing an operation; empty when it succeeded.
 using Refusal = std::optional<std::string>;
 
+// The reason for refusing a launch whose parameter text leaves a quote open,
+// where the port takes that text apart itself.
+inline constexpr std::string_view kQuoteLeftOpen = "a quote is left open";
+
 // Called once with the outcome of an operation that may end after the call
 // that began it has returned: at once where the system answers at once, later,
 // from the event loop, where it must wait (for a command to end, or for the
@@ -75,8 +79,8 @@ class Platform {
     // Starts the program detached, with its command-line parameters. A
     // program that cannot be started (not found, not executable), or whose
     // parameter text the system needs taken apart and cannot (a quote left
-    // open), is refused with the reason; what it does once it runs is not
-    // reported.
+    // open: kQuoteLeftOpen), is refused with the reason; what it does once it
+    // runs is not reported.
     virtual Refusal launchProgram(const std::string& filePath, const std::string& parameters) = 0;
 
     // Hands a document path or web address to the desktop's default program.

@@ -122,14 +122,14 @@ void TTabbedForm::LoadWindowPosition() {
 // The whole file is written anew, so keys of earlier runs (clips beyond the
 // current count) disappear; the previous file stays intact when this fails.
 // A file that existed but could not be read at start is left as it was: it
-// may hold what the user wrote, and this run only knows the defaults.
+// may hold what the user wrote, and this run only knows the defaults; the
+// first close says so (SettingsLeftAsFound).
 void TTabbedForm::SaveSettings() {
     const std::string path = settingsPath();
     if (unit.SettingsUnreadable) {
         if (!unit.SettingsUnreadableTold) {
             unit.SettingsUnreadableTold = true;
-            showErrorBox(QString::fromStdString(
-                path + " could not be read at start; it was left as it was"));
+            throw SettingsLeftAsFound(path);
         }
         return;
     }

@@ -32,3 +32,6 @@ std::string message(const std::string& path, const std::string& reason) {
 
 SettingsNotWritten::SettingsNotWritten(const std::string& path, const std::string& reason)
     : std::runtime_error(message(path, reason)) {}
+
+SettingsLeftAsFound::SettingsLeftAsFound(const std::string& path)
+    : std::runtime_error(path + " could not be read at start; it was left as it was") {}

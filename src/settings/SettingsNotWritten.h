@@ -11,3 +11,11 @@ class SettingsNotWritten : public std::runtime_error {
   public:
     SettingsNotWritten(const std::string& path, const std::string& reason);
 };
+
+// The settings file could not be read at start, so the close leaves it as it
+// was rather than write this run's defaults over what the user may have
+// written there. The window tells it once and closes all the same.
+class SettingsLeftAsFound : public std::runtime_error {
+  public:
+    explicit SettingsLeftAsFound(const std::string& path);
+};

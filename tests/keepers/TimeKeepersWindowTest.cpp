@@ -129,7 +129,7 @@ TEST_F(TimeKeepersWindowTest, EveryStopAndStartLeavesALineInTheJournal) {
     TTabbedForm& window = buildConfigured();
     window.swPauseActive->click();
     window.swPauseActive->click();
-    os.refuseLaunchWith = "a quote is left open";
+    os.refuseLaunchWith = "Permission denied";
     window.swPauseActive->click();
     window.swPauseActive->click();
 
@@ -142,7 +142,7 @@ TEST_F(TimeKeepersWindowTest, EveryStopAndStartLeavesALineInTheJournal) {
                   "STOP    service time keeper: done\n" + at +
                   "STOP    program /opt/keepers/MyClock: done\n" + at +
                   "START   service time keeper: done\n" + at +
-                  "START   program /opt/keepers/MyClock: failed: a quote is left open\n");
+                  "START   program /opt/keepers/MyClock: failed: Permission denied\n");
 }
 
 TEST_F(TimeKeepersWindowTest, TheVerboseSwitchLaunchesNothingAndRulesTheNextCommand) {
@@ -383,8 +383,9 @@ TEST_F(TimeKeepersWindowTest, ClosingWhilePausedLeavesTheKeepersAlone) {
 }
 
 TEST_F(TimeKeepersWindowTest, AFailingCloseShowsWhyAndKeepsTheWindowOpen) {
-    os.refuseLaunchWith = "The program parameters leave a quote open: 'x";
+    os.refuseLaunchWith = std::string(kQuoteLeftOpen);
     TTabbedForm& window = buildConfigured();
+    window.edProgParams->setText(u"'x"_s);
     window.show();
     window.swPauseActive->click();
 

@@ -389,8 +389,9 @@ TEST_F(SettingsWindowTest, AfterStayingOpenTheNextCloseCanSave) {
 
 // A failure of the keepers is not lost behind the question about the save.
 TEST_F(SettingsWindowTest, WhenKeepersAndSaveBothFailBothAreShown) {
-    os.refuseLaunchWith = "The program parameters leave a quote open: 'open";
-    os.files[settingsPath()] = "[Program]\nActive=1\n[Setup]\nProgram=/opt/keeper\n";
+    os.refuseLaunchWith = std::string(kQuoteLeftOpen);
+    os.files[settingsPath()] =
+        "[Program]\nActive=1\n[Setup]\nProgram=/opt/keeper\nParameter='open\n";
     TTabbedForm& window = build();
     window.show();
     os.refuseReplaceWith = "Read-only file system";

@@ -78,7 +78,7 @@ void SystemPlatform::controlService(TKeeperAction action, bool verbose,
 Refusal SystemPlatform::launchProgram(const std::string& filePath, const std::string& parameters) {
     const std::optional<std::vector<std::string>> words = splitShellWords(parameters);
     if (!words) {
-        return "The program parameters leave a quote open: " + parameters;
+        return std::string(kQuoteLeftOpen);
     }
     std::vector<std::string> arguments{filePath};
     arguments.insert(arguments.end(), words->begin(), words->end());

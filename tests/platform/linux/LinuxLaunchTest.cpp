@@ -123,10 +123,10 @@ TEST_F(LinuxLaunchTest, ABareProgramNameIsFoundOnThePath) {
     EXPECT_EQ(argumentsOf("keeper"), "");
 }
 
-TEST_F(LinuxLaunchTest, AQuoteLeftOpenIsRefusedWithTheParameters) {
+TEST_F(LinuxLaunchTest, AQuoteLeftOpenIsRefusedAndNothingStarts) {
     const std::string program = recorder("keeper");
-    EXPECT_EQ(system.launchProgram(program, "--name 'My Clock"),
-              "The program parameters leave a quote open: --name 'My Clock");
+    EXPECT_EQ(system.launchProgram(program, "--name 'My Clock"), Refusal(kQuoteLeftOpen));
+    EXPECT_TRUE(hasNoChildren()) << "a refused launch started something";
 }
 
 struct ServiceCase {
