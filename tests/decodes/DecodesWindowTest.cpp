@@ -32,15 +32,6 @@ std::string decodesSection(bool listen, const std::string& address, const std::s
 
 class DecodesWindowTest : public WindowTest {
   protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-    }
-    void TearDown() override {
-        WindowTest::TearDown();
-        QGuiApplication::setQuitOnLastWindowClosed(true);
-    }
-
     // The window, listening on a free loopback port, on a clock of the test's.
     TTabbedForm& buildListening() {
         port = freePort();

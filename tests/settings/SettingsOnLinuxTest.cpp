@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <sys/stat.h>
-#include <QGuiApplication>
 
 #include <filesystem>
 #include <fstream>
@@ -28,7 +27,6 @@ class SettingsOnLinuxTest : public WindowTest {
     void SetUp() override {
         WindowTest::SetUp();
         setPlatform(system);
-        QGuiApplication::setQuitOnLastWindowClosed(false);
         char pattern[] = "/tmp/quarnel-settings-XXXXXX";
         directory = ::mkdtemp(pattern);
         previous = fs::current_path();
@@ -37,7 +35,6 @@ class SettingsOnLinuxTest : public WindowTest {
     }
     void TearDown() override {
         WindowTest::TearDown();
-        QGuiApplication::setQuitOnLastWindowClosed(true);
         configHome.reset();
         fs::current_path(previous);
         fs::remove_all(directory);

@@ -49,17 +49,6 @@ constexpr std::string_view kFirstStartFile =
 
 class SettingsWindowTest : public WindowTest {
   protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        // Tests close windows without running the event loop; keep the
-        // application from being told to quit.
-        QGuiApplication::setQuitOnLastWindowClosed(false);
-    }
-    void TearDown() override {
-        WindowTest::TearDown();
-        QGuiApplication::setQuitOnLastWindowClosed(true);
-    }
-
     // Closes the window as the user would and returns the file it left.
     std::string closeAndReadBack() {
         EXPECT_TRUE(form->close()) << errorBoxes.join(u'\n').toStdString();

@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 
+#include <QGuiApplication>
 #include <QLocale>
 #include <QStringList>
 #include <algorithm>
@@ -64,11 +65,14 @@ inline std::string withNewlines(const std::string& text) {
 // locale (decimal comma) and error boxes recorded instead of shown. The
 // question after a failed save is recorded too and answered with
 // `closeWithoutSaving` (stay open unless a test says otherwise), and so is
-// the question about undoing the shifts, answered with `undoAnswer`.
+// the question about undoing the shifts, answered with `undoAnswer`. Tests
+// close windows without running the event loop, so the application is kept
+// from being told to quit when the last one closes.
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         unit = UnitState{};
+        QGuiApplication::setQuitOnLastWindowClosed(false);
         setPlatform(os);
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         setErrorBoxHandler([this](const QString& text) { errorBoxes.append(text); });
@@ -89,6 +93,7 @@ class WindowTest : public ::testing::Test {
         setCloseQuestionHandler({});
         setUndoQuestionHandler({});
         setDesktopScreensHandler({});
+        QGuiApplication::setQuitOnLastWindowClosed(true);
         EXPECT_EQ(qtWarnings().filter(QStringLiteral("QObject::connect")).join(u'\n'), QString());
     }
 

@@ -71,12 +71,7 @@ class TimeServerWindowTest : public WindowTest {
   protected:
     void SetUp() override {
         WindowTest::SetUp();
-        QGuiApplication::setQuitOnLastWindowClosed(false);
         os.now = trueTime + kLocalAhead;
-    }
-    void TearDown() override {
-        WindowTest::TearDown();
-        QGuiApplication::setQuitOnLastWindowClosed(true);
     }
 
     // A good reply from a server on true time, which held the request for
