@@ -6,37 +6,36 @@
 
 namespace {
 
-std::function<QList<ScreenRects>()>& desktopScreensHandler() {
-    static std::function<QList<ScreenRects>()> handler;
+std::function<QList<QRect>()>& desktopScreensHandler() {
+    static std::function<QList<QRect>()> handler;
     return handler;
 }
 
-QList<ScreenRects> toolkitScreens() {
+QList<QRect> toolkitScreens() {
     const QScreen* primary = QGuiApplication::primaryScreen();
     QList<QScreen*> screens = QGuiApplication::screens();
     std::stable_partition(screens.begin(), screens.end(),
                           [primary](const QScreen* screen) { return screen == primary; });
-    QList<ScreenRects> rects;
+    QList<QRect> rects;
     for (const QScreen* screen : screens) {
-        rects.append({screen->geometry(), screen->availableGeometry()});
+        rects.append(screen->availableGeometry());
     }
     return rects;
 }
 
 }  // namespace
 
-QList<ScreenRects> desktopScreens() {
+QList<QRect> desktopScreens() {
     return desktopScreensHandler() ? desktopScreensHandler()() : toolkitScreens();
 }
 
-void setDesktopScreensHandler(std::function<QList<ScreenRects>()> handler) {
+void setDesktopScreensHandler(std::function<QList<QRect>()> handler) {
     desktopScreensHandler() = std::move(handler);
 }
 
 std::vector<quarnel::ScreenArea> screenWorkAreas() {
     std::vector<quarnel::ScreenArea> areas;
-    for (const ScreenRects& screen : desktopScreens()) {
-        const QRect& area = screen.available;
+    for (const QRect& area : desktopScreens()) {
         areas.push_back({area.x(), area.y(), area.width(), area.height()});
     }
     return areas;

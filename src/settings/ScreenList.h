@@ -7,18 +7,13 @@
 
 #include "settings/WindowPlacement.h"
 
-// One screen of the desktop as the toolkit describes it.
-struct ScreenRects {
-    QRect whole;
-    QRect available;  // without the panels and task bars that cover it
-};
-
-// The screens of the desktop, the primary one first.
-QList<ScreenRects> desktopScreens();
+// The available area of each screen of the desktop (without the panels and
+// task bars that cover it), the primary one first.
+QList<QRect> desktopScreens();
 
 // Window tests put screens of their own in; an empty function puts the
 // toolkit's back.
-void setDesktopScreensHandler(std::function<QList<ScreenRects>()> handler);
+void setDesktopScreensHandler(std::function<QList<QRect>()> handler);
 
 // Where a window's title bar can be grabbed: the available area of each
 // screen, the primary one first. A title bar under a panel or a task bar is

@@ -1,6 +1,7 @@
 #include "widgets/IntervalTimer.h"
 
-IntervalTimer::IntervalTimer(int interval, QObject* parent) : QObject(parent), m_interval(-1) {
+IntervalTimer::IntervalTimer(int interval, QObject* parent)
+    : QObject(parent), m_timer(this), m_interval(-1) {
     // The clock display should tick at its interval, not drift within the
     // 5 % slack Qt gives coarse timers; at one tick a second this costs nothing.
     m_timer.setTimerType(Qt::PreciseTimer);

@@ -12,8 +12,6 @@ class IntervalTimer : public QObject {
 
     int interval() const { return m_interval; }
     void setInterval(int interval);
-    bool isTicking() const { return m_timer.isActive(); }
-    int remainingTime() const { return m_timer.remainingTime(); }
 
   signals:
     void timeout();

@@ -30,7 +30,7 @@ TEST_F(WindowTest, CreationShowsSetupThenFirstActivationRestoresTheSavedTab) {
     EXPECT_EQ(window.TabControl1->currentWidget(), window.tabItemSetup);
     EXPECT_EQ(window.edAlign->text(), u"0,0"_s);
     EXPECT_EQ(window.Timer1.interval(), 1000);
-    EXPECT_TRUE(window.Timer1.isTicking());
+    EXPECT_TRUE(timerOf(window.Timer1).isActive());
 
     window.FormActivate();
     EXPECT_EQ(window.TabControl1->currentWidget(), window.tabItemInfo);

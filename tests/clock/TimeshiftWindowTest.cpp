@@ -326,7 +326,7 @@ TEST_F(TimeshiftTest, ConfirmingAnEmptyOrTooLargeRefreshShowsTheErrorAndKeepsThe
     EXPECT_EQ(errorBoxes, QStringList({u"'' ist kein gültiger Integerwert."_s,
                                        u"'2147483648' ist kein gültiger Integerwert."_s}));
     EXPECT_EQ(form->Timer1.interval(), 1000);
-    EXPECT_TRUE(form->Timer1.isTicking());
+    EXPECT_TRUE(timerOf(form->Timer1).isActive());
 }
 
 // A refresh of 0 would stop the tick, and a SET would wait for it forever.
@@ -336,7 +336,7 @@ TEST_F(TimeshiftTest, ARefreshOfZeroIsRefusedAndTheClockTicksOn) {
     EXPECT_EQ(errorBoxes,
               QStringList(u"A refresh of 0 ms would stop the clock; it stays at 5 ms."_s));
     EXPECT_EQ(form->Timer1.interval(), 5);
-    EXPECT_TRUE(form->Timer1.isTicking());
+    EXPECT_TRUE(timerOf(form->Timer1).isActive());
     click(form->btnPlus);
     click(form->btnSet);
     QTRY_COMPARE(os.calls.size(), std::size_t{1});
@@ -347,7 +347,8 @@ TEST_F(TimeshiftTest, ConfirmingTheIntervalInForceDoesNotRestartTheTimer) {
     form->edRefreshTime->setText(u"10000"_s);
     QTest::qWait(50);
     form->edRefreshTime->setText(u"010000"_s);  // another text, the same interval
-    EXPECT_LE(form->Timer1.remainingTime(), 9950) << "a restart would begin the period anew";
+    EXPECT_LE(timerOf(form->Timer1).remainingTime(), 9950)
+        << "a restart would begin the period anew";
 }
 
 // Out of sight the tick still sets the clock but leaves the displays alone;

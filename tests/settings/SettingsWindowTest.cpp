@@ -292,7 +292,7 @@ TEST_F(SettingsWindowTest, TheStoredRefreshPassesTheDigitsFilterOrFallsBackToThe
         TTabbedForm& window = build();
         EXPECT_EQ(window.edRefreshTime->text(), QString::fromUtf8(c.shown)) << c.stored;
         EXPECT_EQ(window.Timer1.interval(), c.interval) << c.stored;
-        EXPECT_EQ(window.Timer1.isTicking(), c.interval != 0) << c.stored;
+        EXPECT_EQ(timerOf(window.Timer1).isActive(), c.interval != 0) << c.stored;
     }
     EXPECT_THAT(errorBoxes, ElementsAre());
 }
@@ -537,9 +537,8 @@ TEST_F(SettingsWindowTest, AWindowSavedOffEveryScreenOpensAtThePrimaryScreensCor
 // A title bar under a panel cannot be grabbed any more than one off every
 // screen: what counts is the screens' available area.
 TEST_F(SettingsWindowTest, ATitleBarUnderAPanelOpensAtTheCornerOfTheAvailableArea) {
-    const QRect whole(0, 0, 1920, 1080);
-    const QRect belowTopPanel(0, 64, 1920, 1016);
-    setDesktopScreensHandler([&] { return QList<ScreenRects>{{whole, belowTopPanel}}; });
+    const QRect belowTopPanel(0, 64, 1920, 1016);  // of a 1920 x 1080 screen
+    setDesktopScreensHandler([&] { return QList<QRect>{belowTopPanel}; });
     const std::pair<QPoint, QPoint> cases[] = {
         {{100, 0}, {0, 64}},       // on the screen, under the panel
         {{100, 200}, {100, 200}},  // below the panel

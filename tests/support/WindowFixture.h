@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QLocale>
 #include <QStringList>
+#include <QTimer>
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 #include "settings/IniDocument.h"
 #include "settings/ScreenList.h"
 #include "support/RecordingPlatform.h"
+#include "widgets/IntervalTimer.h"
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +34,14 @@ inline void captureQtWarnings() {
             qtWarnings().append(message);
         }
     });
+}
+
+// The timer that drives an interval timer: whether it runs, and how long
+// until it fires.
+inline const QTimer& timerOf(const IntervalTimer& timer) {
+    const QTimer* found = timer.findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
+    EXPECT_NE(found, nullptr);
+    return *found;
 }
 
 // Paths and settings files as this system has them, so that one expectation
