@@ -32,6 +32,20 @@ bool trusted(const struct stat& link, const std::string& folder) {
 
 }  // namespace
 
+// A target that fills the buffer may have been cut short.
+std::optional<std::string> readLinkTarget(int directory, const char* path) {
+    char target[PATH_MAX];
+    const ssize_t length = ::readlinkat(directory, path, target, sizeof target);
+    if (length < 0) {
+        return std::nullopt;
+    }
+    if (static_cast<std::size_t>(length) == sizeof target) {
+        errno = ENAMETOOLONG;
+        return std::nullopt;
+    }
+    return std::string(target, static_cast<std::size_t>(length));
+}
+
 std::string directoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) {
@@ -55,13 +69,11 @@ LinkEnd followLinks(const std::string& path) {
         if (!trusted(status, directoryOf(current))) {
             return {{}, std::string(kForeignLinkRefusal)};
         }
-        char target[PATH_MAX];
-        const ssize_t length = ::readlinkat(link.get(), "", target, sizeof target);
-        if (length < 0 || static_cast<std::size_t>(length) == sizeof target) {
-            return {{}, std::string(std::strerror(length < 0 ? errno : ENAMETOOLONG))};
+        const std::optional<std::string> next = readLinkTarget(link.get(), "");
+        if (!next) {
+            return {{}, std::string(std::strerror(errno))};
         }
-        const std::string next(target, static_cast<std::size_t>(length));
-        current = next.starts_with('/') ? next : directoryOf(current) + "/" + next;
+        current = next->starts_with('/') ? *next : directoryOf(current) + "/" + *next;
     }
     return {{}, std::string(std::strerror(ELOOP))};
 }

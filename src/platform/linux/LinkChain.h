@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -20,6 +21,12 @@ struct LinkEnd {
 // user's own files (kForeignLinkRefusal). A loop, or a link that cannot be
 // read, is refused with the system's reason.
 LinkEnd followLinks(const std::string& path);
+
+// What the symbolic link `path` (relative to the folder `directory`, an
+// AT_FDCWD or an open descriptor; an empty path names the descriptor itself)
+// holds, or nothing with errno set: ENAMETOOLONG for a target longer than a
+// path may be.
+std::optional<std::string> readLinkTarget(int directory, const char* path);
 
 // The folder of a path as the kernel resolves it: "." for a bare name.
 std::string directoryOf(const std::string& path);

@@ -2,10 +2,9 @@
 // directory wins, so a folder holding Quarnel.ini and the help page is used as
 // it always was (portable use, the tests); otherwise the settings live in the
 // user's configuration folder and the help page is the installed copy.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <climits>
 
 #include "platform/SystemPlatform.h"
 #include "platform/linux/ConfigurationFolder.h"
@@ -41,12 +40,7 @@ std::string folderFrom(std::string folder, std::string_view relative) {
 // The running program's file, links resolved, so that a link to it in
 // another folder finds the files beside the real program.
 std::optional<std::string> runningProgramPath() {
-    char buffer[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) {
-        return std::nullopt;
-    }
-    return std::string(buffer, static_cast<std::size_t>(length));
+    return readLinkTarget(AT_FDCWD, "/proc/self/exe");
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdint>
 #include <memory>
 
 #include "keepers/ProgramProcesses.h"
+#include "platform/linux/LinkChain.h"
 #include "platform/linux/LinuxState.h"
 #include "platform/linux/ProcessIdentity.h"
 
@@ -23,12 +24,11 @@ std::string processDirectory(ProcessId id) {
 // thread, a process that has ended. Such a process is never matched.
 std::optional<std::string> executableOf(ProcessId id) {
     const std::string link = processDirectory(id) + "/exe";
-    char target[PATH_MAX];
-    const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
-    if (length < 0) {
+    const std::optional<std::string> target = readLinkTarget(AT_FDCWD, link.c_str());
+    if (!target) {
         return std::nullopt;
     }
-    const std::string_view text(target, static_cast<std::size_t>(length));
+    const std::string_view text = *target;
     // The link leads to the running file itself, deleted or not.
     struct stat file {};
     const bool deleted =
