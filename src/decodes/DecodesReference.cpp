@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "decodes/DecodesText.h"
+#include "text/PortNumber.h"
 #include "widgets/FilterEdit.h"
 #include "widgets/ToggleSwitch.h"
 
@@ -20,12 +21,11 @@ QString portProblem(const QString& portText, quint16& port) {
     if (portText.isEmpty()) {
         return QStringLiteral("no port number given (1-65535)");
     }
-    bool isNumber = false;
-    const uint value = portText.toUInt(&isNumber);
-    if (!isNumber || value < 1 || value > 65535) {
+    const std::optional<std::uint16_t> number = quarnel::portNumber(portText.toStdString());
+    if (!number) {
         return QStringLiteral("port %1 is not a port number (1-65535)").arg(portText);
     }
-    port = static_cast<quint16>(value);
+    port = *number;
     return {};
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 
+#include "text/Trimmed.h"
 #include "timeserver/ServerAddress.h"
 
 namespace quarnel {
@@ -14,22 +15,8 @@ namespace {
 constexpr std::array<unsigned, 11> kBaudRates = {1200,  2400,   4800,   9600,   19200, 38400,
                                                  57600, 115200, 230400, 460800, 921600};
 
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isSpace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 bool startsWithAnyCase(std::string_view text, std::string_view prefix) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "text/Trimmed.h"
+
 namespace quarnel {
 namespace {
 
@@ -10,14 +12,9 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// Blanks only: a key or value keeps any other character the file holds.
 std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return trimmed(text, " \t");
 }
 
 std::string folded(std::string_view name) {

@@ -1,28 +1,17 @@
 #include "timeserver/ServerAddress.h"
 
 #include <algorithm>
-#include <limits>
+#include <optional>
+
+#include "text/PortNumber.h"
+#include "text/Trimmed.h"
 
 namespace quarnel {
 
 namespace {
 
-bool isSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
 bool isHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isSpace(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isSpace(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 // Hex digits, colons and the dots of an IPv4 tail, then an optional zone
@@ -48,30 +37,15 @@ bool isHostName(std::string_view text) {
     });
 }
 
-std::variant<std::uint16_t, std::string> parsePort(std::string_view text) {
-    if (text.empty()) {
+std::variant<ServerAddress, std::string> withPort(std::string host, std::string_view port) {
+    if (port.empty()) {
         return std::string("no port after the colon");
     }
-    if (text.size() > 5 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return "the port " + std::string(text) + " is not a number from 1 to 65535";
+    const std::optional<std::uint16_t> number = portNumber(port);
+    if (!number) {
+        return "the port " + std::string(port) + " is not a number from 1 to 65535";
     }
-    unsigned value = 0;
-    for (const char c : text) {
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value == 0 || value > std::numeric_limits<std::uint16_t>::max()) {
-        return "the port " + std::string(text) + " is not a number from 1 to 65535";
-    }
-    return static_cast<std::uint16_t>(value);
-}
-
-std::variant<ServerAddress, std::string> withPort(std::string host, std::string_view port) {
-    auto parsed = parsePort(port);
-    if (auto* problem = std::get_if<std::string>(&parsed)) {
-        return std::move(*problem);
-    }
-    return ServerAddress{std::move(host), std::get<std::uint16_t>(parsed)};
+    return ServerAddress{std::move(host), *number};
 }
 
 }  // namespace
