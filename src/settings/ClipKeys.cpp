@@ -30,10 +30,14 @@ std::optional<std::int32_t> clipIndexOf(std::string_view key) {
 
 }  // namespace
 
+std::string clipKey(std::int32_t index) {
+    return "Clip" + std::to_string(index);
+}
+
 std::vector<std::int32_t> clipIndicesToRead(const IniDocument& settings) {
-    const std::int32_t stored = settings.readInteger("Clips", "NumOfClips", 0);
+    const std::int32_t stored = settings.readInteger(kClipsSection, kClipCountKey, 0);
     std::vector<std::int32_t> present;
-    for (const std::string_view key : settings.keysOf("Clips")) {
+    for (const std::string_view key : settings.keysOf(kClipsSection)) {
         const std::optional<std::int32_t> index = clipIndexOf(key);
         if (index && *index < stored) {
             present.push_back(*index);

@@ -1,11 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/IniDocument.h"
 
 namespace quarnel {
+
+// The clip list's section, its count key and the key of clip `index`,
+// spelled once for reading and writing.
+inline constexpr std::string_view kClipsSection = "Clips";
+inline constexpr std::string_view kClipCountKey = "NumOfClips";
+std::string clipKey(std::int32_t index);
 
 // The most empty clips that gaps between clip keys may add to a list.
 inline constexpr std::int32_t kMostMissingClips = 10'000;

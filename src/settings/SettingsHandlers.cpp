@@ -1,6 +1,8 @@
 // The settings file: read while the window is built and shown, written when
 // it closes. The platform says where it is, anew at every call.
 #include <QStyle>
+#include <array>
+#include <utility>
 #include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "clock/IntegerText.h"
@@ -15,6 +17,24 @@
 namespace {
 
 using quarnel::IniDocument;
+
+// The form's keys, spelled once for reading and writing.
+struct Key {
+    std::string_view section;
+    std::string_view name;
+};
+constexpr Key kActiveTab{"Program", "ActiveTAB"};
+constexpr Key kActive{"Program", "Active"};
+constexpr Key kService{"Setup", "Service"};
+constexpr Key kProgram{"Setup", "Program"};
+constexpr Key kParameter{"Setup", "Parameter"};
+constexpr Key kVerbose{"Setup", "Verbose"};
+constexpr Key kRefresh{"Timing", "Refresh"};
+constexpr Key kResetAfterEachSet{"Timing", "ResetAlignToZero"};
+constexpr Key kLeft{"Screen", "Left"};
+constexpr Key kTop{"Screen", "Top"};
+constexpr Key kHeight{"Screen", "Height"};
+constexpr Key kWidth{"Screen", "Width"};
 
 std::string settingsPath() {
     return quarnel::platform().settingsFile(IniFileName.toStdString());
@@ -36,6 +56,10 @@ IniDocument readSettingsFile() {
 
 QString textOf(const IniDocument& settings, std::string_view section, std::string_view key) {
     return QString::fromStdString(settings.read(section, key).value_or(std::string()));
+}
+
+QString textOf(const IniDocument& settings, const Key& key) {
+    return textOf(settings, key.section, key.name);
 }
 
 // A minus sign before the first digit makes an interval below zero, which no
@@ -62,7 +86,7 @@ struct Refresh {
 // text, or one that leaves no usable interval, gives the edit's own design
 // text (the form's default) instead of stopping the start.
 Refresh refreshSetting(const IniDocument& settings, const FilterEdit& edit) {
-    const QString stored = textOf(settings, "Timing", "Refresh");
+    const QString stored = textOf(settings, kRefresh);
     const QString digits = negative(stored) ? QString() : edit.filtered(stored);
     // A refresh of 0 would stop the tick, and with it every set.
     if (const std::optional<std::int32_t> interval = quarnel::decimalInteger(digits.toStdString());
@@ -72,10 +96,17 @@ Refresh refreshSetting(const IniDocument& settings, const FilterEdit& edit) {
     return {edit.text(), quarnel::decimalInteger(edit.text().toStdString()).value_or(0)};
 }
 
+// The Setup tab's texts, in the order they are written.
+std::array<std::pair<Key, QLineEdit*>, 3> setupTexts(TTabbedForm& form) {
+    return {{{kService, form.edServiceName},
+             {kProgram, form.edProgFilePath},
+             {kParameter, form.edProgParams}}};
+}
+
 // The window's size is fixed by the form; only its frame's corner moves.
 void placeWindow(QWidget& window, const IniDocument& settings) {
-    const quarnel::ScreenPoint saved{settings.readInteger("Screen", "Left", 0),
-                                     settings.readInteger("Screen", "Top", 0)};
+    const quarnel::ScreenPoint saved{settings.readInteger(kLeft.section, kLeft.name, 0),
+                                     settings.readInteger(kTop.section, kTop.name, 0)};
     const int titleBarHeight =
         window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
     const quarnel::ScreenPoint position =
@@ -88,13 +119,13 @@ void placeWindow(QWidget& window, const IniDocument& settings) {
 void TTabbedForm::LoadSettings() {
     const IniDocument settings = readSettingsFile();
 
-    unit.ActiveTabIndex = settings.readInteger("Program", "ActiveTAB", 0);
-    swPauseActive->setChecked(settings.readBool("Program", "Active", false));
+    unit.ActiveTabIndex = settings.readInteger(kActiveTab.section, kActiveTab.name, 0);
+    swPauseActive->setChecked(settings.readBool(kActive.section, kActive.name, false));
 
-    edServiceName->setText(textOf(settings, "Setup", "Service"));
-    edProgFilePath->setText(textOf(settings, "Setup", "Program"));
-    edProgParams->setText(textOf(settings, "Setup", "Parameter"));
-    swVerboseMode->setChecked(settings.readBool("Setup", "Verbose", false));
+    for (const auto& [key, edit] : setupTexts(*this)) {
+        edit->setText(textOf(settings, key));
+    }
+    swVerboseMode->setChecked(settings.readBool(kVerbose.section, kVerbose.name, false));
     unit.VerboseFlag = swVerboseMode->isChecked();
 
     // The interval is in force before the text goes in, so the change handler
@@ -105,11 +136,12 @@ void TTabbedForm::LoadSettings() {
     edRefreshTime->setText(refresh.text);
 
     placeWindow(*this, settings);
-    cbResetAfterEachSet->setChecked(settings.readBool("Timing", "ResetAlignToZero", false));
+    cbResetAfterEachSet->setChecked(
+        settings.readBool(kResetAfterEachSet.section, kResetAfterEachSet.name, false));
 
     ListBox1->clear();
     for (const std::int32_t i : quarnel::clipIndicesToRead(settings)) {
-        ListBox1->addItem(textOf(settings, "Clips", "Clip" + std::to_string(i)));
+        ListBox1->addItem(textOf(settings, quarnel::kClipsSection, quarnel::clipKey(i)));
     }
     References->loadSettings(settings);
 }
@@ -134,21 +166,22 @@ void TTabbedForm::SaveSettings() {
         return;
     }
     IniDocument settings;
-    settings.writeInteger("Program", "ActiveTAB", unit.ActiveTabIndex);
-    settings.writeBool("Program", "Active", swPauseActive->isChecked());
-    settings.write("Setup", "Service", edServiceName->text().toStdString());
-    settings.write("Setup", "Program", edProgFilePath->text().toStdString());
-    settings.write("Setup", "Parameter", edProgParams->text().toStdString());
-    settings.writeBool("Setup", "Verbose", swVerboseMode->isChecked());
-    settings.write("Timing", "Refresh", edRefreshTime->text().toStdString());
-    settings.writeInteger("Screen", "Left", x());
-    settings.writeInteger("Screen", "Top", y());
-    settings.writeInteger("Screen", "Height", height());
-    settings.writeInteger("Screen", "Width", width());
-    settings.writeBool("Timing", "ResetAlignToZero", cbResetAfterEachSet->isChecked());
-    settings.writeInteger("Clips", "NumOfClips", ListBox1->count());
+    settings.writeInteger(kActiveTab.section, kActiveTab.name, unit.ActiveTabIndex);
+    settings.writeBool(kActive.section, kActive.name, swPauseActive->isChecked());
+    for (const auto& [key, edit] : setupTexts(*this)) {
+        settings.write(key.section, key.name, edit->text().toStdString());
+    }
+    settings.writeBool(kVerbose.section, kVerbose.name, swVerboseMode->isChecked());
+    settings.write(kRefresh.section, kRefresh.name, edRefreshTime->text().toStdString());
+    settings.writeInteger(kLeft.section, kLeft.name, x());
+    settings.writeInteger(kTop.section, kTop.name, y());
+    settings.writeInteger(kHeight.section, kHeight.name, height());
+    settings.writeInteger(kWidth.section, kWidth.name, width());
+    settings.writeBool(kResetAfterEachSet.section, kResetAfterEachSet.name,
+                       cbResetAfterEachSet->isChecked());
+    settings.writeInteger(quarnel::kClipsSection, quarnel::kClipCountKey, ListBox1->count());
     for (int i = 0; i < ListBox1->count(); ++i) {
-        settings.write("Clips", "Clip" + std::to_string(i),
+        settings.write(quarnel::kClipsSection, quarnel::clipKey(i),
                        ListBox1->item(i)->text().toStdString());
     }
     References->saveSettings(settings);
