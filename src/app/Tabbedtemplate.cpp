@@ -1,12 +1,10 @@
 #include "app/Tabbedtemplate.h"
 
 #include <QCloseEvent>
-#include <QLocale>
 #include <QShowEvent>
 #include <exception>
 
 #include "app/QuarnelApplication.h"
-#include "clock/ClockTexts.h"
 #include "decodes/DecodesReference.h"
 #include "settings/SettingsNotWritten.h"
 #include "timeserver/TimeServerReference.h"
@@ -70,8 +68,7 @@ void TTabbedForm::closeEvent(QCloseEvent* event) {
         return;
     }
     if (unit.RunningShift != 0 && !someKeeperWillCorrectTheClock()) {
-        const QString total = QString::fromStdString(
-            quarnel::formatShiftText(-unit.RunningShift, QLocale().decimalPoint().toStdString()));
+        const QString total = shiftText(-unit.RunningShift);
         const QString sign = unit.RunningShift < 0 ? QStringLiteral("+") : QString();
         switch (askUndoBeforeClose(
             QStringLiteral("Undo the shift of %1%2 s before closing?").arg(sign, total))) {

@@ -132,6 +132,8 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void keepersSettled();
     bool someKeeperWillCorrectTheClock() const;
 
+    // The + and - buttons (clock/).
+    void stepByButton(std::int64_t step);
     // Clock engine (clock/): moves the clock by `shift` and books it when the
     // system says it moved; `source` is what proposed it, for the journal.
     void moveClock(std::int64_t shift, quarnel::ClockChange kind, const QString& source,
@@ -144,6 +146,7 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     void showHolding();
 
     // Clock displays (clock/)
+    static QString shiftText(std::int64_t shift);
     void showAlignShift();
     bool clockDisplaysSeen() const;
     void showClockReading();

@@ -13,11 +13,6 @@
 
 namespace {
 
-QString shiftText(std::int64_t shift) {
-    const QString separator = QLocale().decimalPoint();
-    return QString::fromStdString(quarnel::formatShiftText(shift, separator.toStdString()));
-}
-
 QString dateText(const quarnel::CalendarTime& time) {
     return QString::fromStdString(quarnel::formatDateText(time));
 }
@@ -72,6 +67,12 @@ void stepAlignShift(std::int64_t step) {
 }
 
 }  // namespace
+
+// In the user's locale's decimal separator, as the clock displays show it.
+QString TTabbedForm::shiftText(std::int64_t shift) {
+    return QString::fromStdString(
+        quarnel::formatShiftText(shift, QLocale().decimalPoint().toStdString()));
+}
 
 void TTabbedForm::showAlignShift() {
     edAlign->setText(shiftText(unit.AlignShift));
@@ -168,16 +169,16 @@ void TTabbedForm::catchUpClockDisplays() {
 }
 
 void TTabbedForm::btnPlusClick() {
-    reportingErrors([&] {
-        stepAlignShift(quarnel::kShiftStep);
-        unit.AlignSource = QStringLiteral("buttons");
-        showAlignShift();
-    });
+    stepByButton(quarnel::kShiftStep);
 }
 
 void TTabbedForm::btnMinusClick() {
+    stepByButton(-quarnel::kShiftStep);
+}
+
+void TTabbedForm::stepByButton(std::int64_t step) {
     reportingErrors([&] {
-        stepAlignShift(-quarnel::kShiftStep);
+        stepAlignShift(step);
         unit.AlignSource = QStringLiteral("buttons");
         showAlignShift();
     });
