@@ -7,6 +7,8 @@ import os
 import select
 import subprocess
 
+from quarnel_e2e import end_process
+
 # Debian's python3, which has python3-dbus and python3-gi (a python of another
 # installation may run the tests themselves).
 SYSTEM_PYTHON = "/usr/bin/python3"
@@ -15,7 +17,7 @@ STANDIN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "timedate_sta
 CONFIGURATION = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
-  <type>quarnel-test</type>
+  <type>{kind}</type>
   <listen>unix:path={socket}</listen>
   <auth>EXTERNAL</auth>
   <policy context="default">
@@ -40,15 +42,23 @@ def _first_line(process, what, timeout=10):
     return line
 
 
-class PrivateBus:
-    """dbus-daemon on a socket in `folder`; stop() ends it and everything
-    started on it."""
+def end_with_pipes(process):
+    """Ends a process the test started and closes the pipes it was given."""
+    end_process(process)
+    for stream in (process.stdout, process.stderr):
+        if stream:
+            stream.close()
 
-    def __init__(self, folder):
-        self.socket = os.path.join(folder, "system_bus_socket")
-        configuration = os.path.join(folder, "bus.conf")
+
+class PrivateBus:
+    """dbus-daemon on a socket in `folder`, of the bus type `kind`; stop() ends
+    it and everything started on it."""
+
+    def __init__(self, folder, kind="quarnel-test"):
+        self.socket = os.path.join(folder, f"{kind}-bus")
+        configuration = os.path.join(folder, f"{kind}-bus.conf")
         with open(configuration, "w", encoding="utf-8") as file:
-            file.write(CONFIGURATION.format(socket=self.socket))
+            file.write(CONFIGURATION.format(kind=kind, socket=self.socket))
         self.daemon = subprocess.Popen(
             ["dbus-daemon", f"--config-file={configuration}", "--nofork", "--print-address=1"],
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
@@ -66,12 +76,4 @@ class PrivateBus:
 
     def stop(self):
         for process in [*self.services, self.daemon]:
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
-            for stream in (process.stdout, process.stderr):
-                stream.close()
+            end_with_pipes(process)

@@ -596,6 +596,20 @@ class Quarnel:
         _forget(_live_processes, self.process)
 
 
+class DaemonsInFolder:
+    """Daemons a test starts in a folder of their own (`self.folder`): leaving
+    the `with` ends them with stop(), and file() names a file in the folder."""
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.stop()
+
+    def file(self, name):
+        return os.path.join(self.folder, name)
+
+
 def end_process(process):
     """Ends a process this harness started: politely, then for sure."""
     if process.poll() is None:

@@ -43,8 +43,8 @@ import signal
 import subprocess
 
 from private_bus import SYSTEM_PYTHON
-from quarnel_e2e import (SHIM, UNPRIVILEGED, ClockLog, _forget, _live_processes, end_process,
-                         hand_over, wait_until)
+from quarnel_e2e import (SHIM, UNPRIVILEGED, ClockLog, DaemonsInFolder, _forget, _live_processes,
+                         end_process, hand_over, wait_until)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 FETCH = os.path.join(HERE, "..", "..", "tools", "fetch-real-daemons.sh")
@@ -165,7 +165,7 @@ def _exists(lookup, number):
         return False
 
 
-class RealTimeDaemons:
+class RealTimeDaemons(DaemonsInFolder):
     """The bus, polkitd, timedated (started by the bus on demand) and the
     systemd stand-in, in `scratch` (a folder, or a quarnel_e2e.Scratch) under
     time-daemons/. stop() ends everything; so does the harness's SIGTERM."""
@@ -201,16 +201,7 @@ class RealTimeDaemons:
             self.stop()
             raise
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        self.stop()
-
     # --- what a test reads ---
-
-    def file(self, name):
-        return os.path.join(self.folder, name)
 
     def clock_offset_ns(self):
         """How far timedated's clock stands from the real one."""

@@ -10,7 +10,7 @@ import os
 import subprocess
 import unittest
 
-from private_bus import SYSTEM_PYTHON, _first_line
+from private_bus import SYSTEM_PYTHON, PrivateBus, _first_line, end_with_pipes
 from quarnel_e2e import QuarnelTestCase, wait_until
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -18,21 +18,6 @@ TREE = os.path.join(HERE, "accessible_tree.py")
 LAUNCHER = os.path.join(HERE, "a11y_bus_standin.py")
 
 REGISTRY = "/usr/libexec/at-spi2-registryd"
-
-CONFIGURATION = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>{kind}</type>
-  <listen>unix:path={socket}</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow own="*"/>
-    <allow send_destination="*"/>
-    <allow receive_sender="*"/>
-  </policy>
-</busconfig>
-"""
 
 # Roles of the controls a user operates (AT-SPI's role names).
 INTERACTIVE = {"push button", "toggle button", "check box", "radio button", "text", "entry",
@@ -50,7 +35,7 @@ class AccessibilityTest(QuarnelTestCase):
         launcher = subprocess.Popen(
             [SYSTEM_PYTHON, "-B", LAUNCHER, self.session_address, self.bus_address],
             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-        self.addCleanup(self._stop, launcher)
+        self.addCleanup(end_with_pipes, launcher)
         _first_line(launcher, "the stand-in accessibility bus launcher")
         # Started by the test, not by the bus: the bus's own start would
         # wait for a desktop session that is not there.
@@ -58,29 +43,12 @@ class AccessibilityTest(QuarnelTestCase):
             [REGISTRY], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             env={**os.environ, "AT_SPI_BUS_ADDRESS": self.bus_address,
                  "DBUS_SESSION_BUS_ADDRESS": self.session_address})
-        self.addCleanup(self._stop, registry)
+        self.addCleanup(end_with_pipes, registry)
 
     def _start_bus(self, kind):
-        configuration = self.scratch.file(f"{kind}-bus.conf")
-        with open(configuration, "w", encoding="utf-8") as file:
-            file.write(CONFIGURATION.format(kind=kind, socket=self.scratch.file(f"{kind}-bus")))
-        bus = subprocess.Popen(
-            ["dbus-daemon", f"--config-file={configuration}", "--nofork", "--print-address=1"],
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-        self.addCleanup(self._stop, bus)
-        return _first_line(bus, f"the {kind} bus")
-
-    @staticmethod
-    def _stop(process):
-        process.terminate()
-        try:
-            process.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
-        for stream in (process.stdout, process.stderr):
-            if stream:
-                stream.close()
+        bus = PrivateBus(self.scratch.path, kind)
+        self.addCleanup(bus.stop)
+        return bus.address
 
     def program_environment(self):
         # The program asks the session bus for the accessibility bus, as on a

@@ -39,8 +39,8 @@ import sys
 import time
 from dataclasses import dataclass
 
-from quarnel_e2e import (SANITIZER_RUNTIME, SHIM, ClockLog, _forget, _live_processes,
-                         end_process, hand_over, unprivileged, wait_until)
+from quarnel_e2e import (SANITIZER_RUNTIME, SHIM, ClockLog, DaemonsInFolder, _forget,
+                         _live_processes, end_process, hand_over, unprivileged, wait_until)
 from real_daemons import fetch_packages
 
 ADDRESS_FILE = "address"
@@ -116,7 +116,7 @@ def free_udp_port():
         return probe.getsockname()[1]
 
 
-class TimeServer:
+class TimeServer(DaemonsInFolder):
     """chronyd serving the real time on a free port of 127.0.0.1, in
     `scratch`/time-server; stop() (or leaving the `with`) ends it, and the
     kernel ends it when the process that started it dies."""
@@ -153,15 +153,6 @@ class TimeServer:
         except BaseException:
             self.stop()
             raise
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        self.stop()
-
-    def file(self, name):
-        return os.path.join(self.folder, name)
 
     def log(self):
         with open(self.file("chronyd.log"), encoding="utf-8", errors="replace") as file:
