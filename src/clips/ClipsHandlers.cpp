@@ -78,8 +78,8 @@ void TTabbedForm::copySelectedClip() {
     btnCopyClick();
 }
 
-// There is no undo, so the key asks first (the Del button deletes at once, as
-// it always has: it is pressed on purpose, a key may be hit by mistake).
+// There is no undo, so the key asks first (the Del button deletes at once:
+// it is pressed on purpose, a key may be hit by mistake).
 void TTabbedForm::deleteSelectedClip() {
     const int row = selectedRow(ListBox1);
     if (row >= 0 && askDeleteClip(ListBox1->item(row)->text())) {

@@ -91,8 +91,9 @@ class Platform {
 
     virtual std::string currentDirectory() = 0;
 
-    // Where the program's own files are. The current directory comes first,
-    // as Quarnel has always looked there (see inCurrentDirectory); a port may
+    // Where the program's own files are. The current directory comes first
+    // (see inCurrentDirectory), so that a folder holding the settings and the
+    // help page beside a copy of the program is used as it is; a port may
     // find them elsewhere too, as installed programs do.
     // The settings file of this name, read at the start and written at close.
     virtual std::string settingsFile(const std::string& fileName) = 0;

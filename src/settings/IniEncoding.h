@@ -22,7 +22,7 @@ namespace quarnel {
 // text at all, and must not be taken for an empty file.
 //
 // Whatever the file was read in, the close writes it back in UTF-8 without a
-// mark, the encoding Quarnel has always written (with the system's line ends).
+// mark (with the system's line ends).
 std::optional<std::string> decodeIniText(std::string_view bytes);
 
 }  // namespace quarnel

@@ -270,7 +270,7 @@ struct RefreshCase {
     int interval;
 };
 
-// A stored text the interval cannot be taken from no longer stops the start:
+// A stored text the interval cannot be taken from does not stop the start:
 // the default is used, without a message.
 TEST_F(SettingsWindowTest, TheStoredRefreshPassesTheDigitsFilterOrFallsBackToTheDefault) {
     const RefreshCase cases[] = {

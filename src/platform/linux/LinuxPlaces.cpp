@@ -1,6 +1,6 @@
 // Where an installed Quarnel finds its files on Linux. A file in the current
-// directory wins, so a folder holding Quarnel.ini and the help page is used as
-// it always was (portable use, the tests); otherwise the settings live in the
+// directory wins, so a folder holding Quarnel.ini and the help page is used
+// as it is (portable use, the tests); otherwise the settings live in the
 // user's configuration folder and the help page is the installed copy.
 #include <fcntl.h>
 #include <sys/stat.h>

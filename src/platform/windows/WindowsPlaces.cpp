@@ -1,6 +1,5 @@
 // Where the program finds its files on Windows: the settings in the current
-// directory, as Quarnel has always kept them; the help page there too, or
-// else beside the running program; the version from the running program's own
+// directory; the help page there too, or else beside the running program; the version from the running program's own
 // file, wherever it was started from.
 #include <windows.h>
 
