@@ -9,12 +9,7 @@
 #include "settings/SettingsNotWritten.h"
 #include "timeserver/TimeServerReference.h"
 
-TTabbedForm* TabbedForm = nullptr;
-
 TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
-    TabbedForm = this;
-    // Also when construction fails: no reference outlives the window.
-    connect(this, &QObject::destroyed, [] { TabbedForm = nullptr; });
     setupUi(this);
     // The home page is a build setting, so it cannot be part of the form.
     btnURL->setText(QStringLiteral(QUARNEL_HOME_PAGE));

@@ -158,6 +158,3 @@ class TTabbedForm : public QWidget, public Ui::TTabbedForm {
     // Everything the close needed is done: the next close event ends it.
     bool m_closeAllowed = false;
 };
-
-// The one window, reachable while its constructor runs.
-extern TTabbedForm* TabbedForm;

@@ -1,5 +1,7 @@
 #include <gmock/gmock.h>
 
+#include <QApplication>
+#include <QLabel>
 #include <QtTest/QTest>
 
 #include "support/WindowFixture.h"
@@ -205,12 +207,19 @@ TEST_F(TimeKeepersWindowTest, PausingLocksOnlyTheThreeButtonsAndAPendingSetStill
     EXPECT_THAT(os.appliedShifts, ElementsAre(kShiftStep));
 }
 
-// Notes the run state that the window shows when a time keeper is touched.
+// Notes the run state that the window shows when a time keeper is touched,
+// also while the window is being built.
 class StateWatchingPlatform : public RecordingPlatform {
   public:
     void controlService(TKeeperAction action, bool verbose, const std::string& name,
                         Completion done) override {
-        calls.push_back("while " + TabbedForm->lbPauseActive->text().toStdString());
+        QString state;
+        for (const QWidget* window : QApplication::topLevelWidgets()) {
+            if (const auto* label = window->findChild<QLabel*>(u"lbPauseActive"_s)) {
+                state = label->text();
+            }
+        }
+        calls.push_back("while " + state.toStdString());
         RecordingPlatform::controlService(action, verbose, name, std::move(done));
     }
 };
