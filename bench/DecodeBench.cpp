@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "decodes/DecodeListener.h"
 #include "decodes/DecodesText.h"
+#include "decodes/window/DecodeListener.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "platform/Platform.h"
 #include "platform/SystemPlatform.h"
 #include "timeserver/NtpPacket.h"
-#include "timeserver/TimeServerReference.h"
+#include "timeserver/window/TimeServerReference.h"
 #include "widgets/FilterEdit.h"
 #include "widgets/ToggleSwitch.h"
 

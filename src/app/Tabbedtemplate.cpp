@@ -5,9 +5,9 @@
 #include <exception>
 
 #include "app/QuarnelApplication.h"
-#include "decodes/DecodesReference.h"
-#include "settings/SettingsNotWritten.h"
-#include "timeserver/TimeServerReference.h"
+#include "decodes/window/DecodesReference.h"
+#include "settings/window/SettingsNotWritten.h"
+#include "timeserver/window/TimeServerReference.h"
 
 TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     setupUi(this);

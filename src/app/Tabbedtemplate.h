@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/UnitState.h"
-#include "journal/ClockJournal.h"
+#include "journal/window/ClockJournal.h"
 #include "keepers/KeeperAction.h"
 #include "platform/Platform.h"
 #include "references/ReferenceList.h"

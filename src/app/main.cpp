@@ -5,8 +5,8 @@
 #include "app/SingleInstance.h"
 #include "app/Tabbedtemplate.h"
 #include "app/TimerEventLoop.h"
-#include "clock/SystemTimeService.h"
-#include "keepers/SystemServiceManager.h"
+#include "clock/window/SystemTimeService.h"
+#include "keepers/window/SystemServiceManager.h"
 #include "platform/SystemPlatform.h"
 
 // Arguments are not used and the exit code is always 0. A failure while the

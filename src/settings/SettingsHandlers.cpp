@@ -10,9 +10,9 @@
 #include "settings/ClipKeys.h"
 #include "settings/IniDocument.h"
 #include "settings/IniEncoding.h"
-#include "settings/ScreenList.h"
-#include "settings/SettingsNotWritten.h"
 #include "settings/WindowPlacement.h"
+#include "settings/window/ScreenList.h"
+#include "settings/window/SettingsNotWritten.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QtTest/QTest>
 
 #include "DecoderDatagrams.h"
-#include "decodes/DecodesReference.h"
+#include "decodes/window/DecodesReference.h"
 #include "support/WindowFixture.h"
 
 using namespace Qt::StringLiterals;

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "ClockShimClient.h"
-#include "clock/TimedatedService.h"
+#include "clock/window/TimedatedService.h"
 #include "platform/SystemPlatform.h"
 
 int main(int argc, char** argv) {

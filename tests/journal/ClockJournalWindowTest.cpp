@@ -2,7 +2,7 @@
 // anew, and how a failure to write it is told.
 #include <gmock/gmock.h>
 
-#include "journal/ClockJournal.h"
+#include "journal/window/ClockJournal.h"
 #include "support/WindowFixture.h"
 
 namespace quarnel::testing {

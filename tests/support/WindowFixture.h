@@ -13,7 +13,7 @@
 #include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "settings/IniDocument.h"
-#include "settings/ScreenList.h"
+#include "settings/window/ScreenList.h"
 #include "support/RecordingPlatform.h"
 #include "widgets/IntervalTimer.h"
 

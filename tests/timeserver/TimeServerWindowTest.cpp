@@ -10,7 +10,7 @@
 
 #include "NtpReplyBuilder.h"
 #include "support/WindowFixture.h"
-#include "timeserver/TimeServerReference.h"
+#include "timeserver/window/TimeServerReference.h"
 
 using namespace Qt::StringLiterals;
 

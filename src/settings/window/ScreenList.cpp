@@ -1,4 +1,4 @@
-#include "settings/ScreenList.h"
+#include "settings/window/ScreenList.h"
 
 #include <QGuiApplication>
 #include <QScreen>

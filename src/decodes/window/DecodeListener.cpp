@@ -1,4 +1,4 @@
-#include "decodes/DecodeListener.h"
+#include "decodes/window/DecodeListener.h"
 
 #include <QHostInfo>
 #include <QNetworkDatagram>

@@ -1,4 +1,4 @@
-#include "journal/ClockJournal.h"
+#include "journal/window/ClockJournal.h"
 
 #include "app/QuarnelApplication.h"
 #include "app/UnitState.h"

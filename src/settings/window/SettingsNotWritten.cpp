@@ -1,4 +1,4 @@
-#include "settings/SettingsNotWritten.h"
+#include "settings/window/SettingsNotWritten.h"
 
 #include "platform/FileRules.h"
 

@@ -1,4 +1,4 @@
-#include "clock/TimedatedService.h"
+#include "clock/window/TimedatedService.h"
 
 #include <QDBusVariant>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "clock/SystemTimeService.h"
+#include "clock/window/SystemTimeService.h"
 
 // systemd's time service on the system bus (org.freedesktop.timedate1): it
 // steps the clock by a relative amount and switches the system's own network

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "keepers/SystemServiceManager.h"
+#include "keepers/window/SystemServiceManager.h"
 
 // systemd on the system bus (org.freedesktop.systemd1.Manager): StopUnit and
 // StartUnit with mode "replace", allowing interactive authorization so that

@@ -1,4 +1,4 @@
-#include "timeserver/TimeServerReference.h"
+#include "timeserver/window/TimeServerReference.h"
 
 #include <QHostInfo>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "keepers/SystemdJob.h"
+#include "keepers/window/SystemdJob.h"
 
 #include <QDBusConnection>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "decodes/DecodeListener.h"
+#include "decodes/window/DecodeListener.h"
 #include "references/ClockReference.h"
 
 class FilterEdit;

@@ -1,4 +1,4 @@
-#include "clock/SystemTimeService.h"
+#include "clock/window/SystemTimeService.h"
 
 std::unique_ptr<quarnel::TimeService> makeSystemTimeService() {
     return nullptr;

@@ -1,8 +1,8 @@
-#include "keepers/SystemdServiceManager.h"
+#include "keepers/window/SystemdServiceManager.h"
 
 #include <QDBusMessage>
 
-#include "keepers/SystemdJob.h"
+#include "keepers/window/SystemdJob.h"
 
 std::unique_ptr<quarnel::ServiceManager> makeSystemServiceManager() {
     return std::make_unique<SystemdServiceManager>();

@@ -1,4 +1,4 @@
-#include "decodes/DecodesReference.h"
+#include "decodes/window/DecodesReference.h"
 
 #include <QComboBox>
 #include <QCompleter>

@@ -1,4 +1,4 @@
-#include "keepers/SystemServiceManager.h"
+#include "keepers/window/SystemServiceManager.h"
 
 std::unique_ptr<quarnel::ServiceManager> makeSystemServiceManager() {
     return nullptr;
