@@ -1,6 +1,7 @@
 // Where the program finds its files on Windows: the settings in the current
-// directory; the help page there too, or else beside the running program; the version from the running program's own
-// file, wherever it was started from.
+// directory; the help page there too, or else beside the running program;
+// the version from the running program's own file, wherever it was started
+// from.
 #include <windows.h>
 
 #include "platform/SystemPlatform.h"
