@@ -3,21 +3,48 @@
 #include <QCloseEvent>
 #include <QLocale>
 #include <QShowEvent>
+#include <QStyle>
 #include <exception>
 
 #include "app/QuarnelApplication.h"
 #include "clock/ClockTexts.h"
 #include "decodes/DecodesReference.h"
+#include "settings/ScreenList.h"
 #include "settings/SettingsNotWritten.h"
 #include "timeserver/TimeServerReference.h"
+#include "widgets/FormPalette.h"
+#include "widgets/ScrollToFit.h"
 
 TTabbedForm* TabbedForm = nullptr;
+
+namespace {
+
+// The height the window's contents may take on the screen it is placed on
+// (the first screen when its position is on none): the screen's free area
+// less the title bar.
+int freeHeightFor(const QWidget& window) {
+    const QList<ScreenRects> screens = desktopScreens();
+    if (screens.isEmpty()) {
+        return window.height();
+    }
+    QRect area = screens.front().available;
+    for (const ScreenRects& screen : screens) {
+        if (screen.available.contains(window.pos())) {
+            area = screen.available;
+            break;
+        }
+    }
+    return area.height() - window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+}
+
+}  // namespace
 
 TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     TabbedForm = this;
     // Also when construction fails: no reference outlives the window.
     connect(this, &QObject::destroyed, [] { TabbedForm = nullptr; });
     setupUi(this);
+    setPalette(formPalette());
     // The home page is a build setting, so it cannot be part of the form.
     btnURL->setText(QStringLiteral(QUARNEL_HOME_PAGE));
     connect(&Timer1, &IntervalTimer::timeout, this, &TTabbedForm::Timer1Timer);
@@ -31,6 +58,7 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     setUpClipKeys();
     tabItemTimeshift->installEventFilter(this);
     LoadSettings();
+    scrollToFit(*this, freeHeightFor(*this));
     EnterSavedRunState();
     ShowVersion();
     lblVersionNumber->setText(unit.VersionText);
