@@ -62,6 +62,9 @@ QuarnelApplication::QuarnelApplication(int& argc, char** argv) : QApplication(ar
     if (style()->name() == QLatin1String("fusion")) {
         setStyle(new PanelCacheStyle);
     }
+    // A palette set on the window reaches the widgets in it also under the
+    // style sheet (the window holds its light palette on a dark desktop).
+    setAttribute(Qt::AA_UseStyleSheetPropagationInWidgetStyles);
     setStyleSheet(loadStyleSheet());
 }
 

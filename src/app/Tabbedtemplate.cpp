@@ -2,15 +2,42 @@
 
 #include <QCloseEvent>
 #include <QShowEvent>
+#include <QStyle>
 #include <exception>
 
 #include "app/QuarnelApplication.h"
 #include "decodes/window/DecodesReference.h"
+#include "settings/window/ScreenList.h"
 #include "settings/window/SettingsNotWritten.h"
 #include "timeserver/window/TimeServerReference.h"
+#include "widgets/FormPalette.h"
+#include "widgets/ScrollToFit.h"
+
+namespace {
+
+// The height the window's contents may take on the screen it is placed on
+// (the first screen when its position is on none): the screen's free area
+// less the title bar.
+int freeHeightFor(const QWidget& window) {
+    const QList<QRect> screens = desktopScreens();
+    if (screens.isEmpty()) {
+        return window.height();
+    }
+    QRect area = screens.front();
+    for (const QRect& screen : screens) {
+        if (screen.contains(window.pos())) {
+            area = screen;
+            break;
+        }
+    }
+    return area.height() - window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+}
+
+}  // namespace
 
 TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     setupUi(this);
+    setPalette(formPalette());
     // The home page is a build setting, so it cannot be part of the form.
     btnURL->setText(QStringLiteral(QUARNEL_HOME_PAGE));
     connect(&Timer1, &IntervalTimer::timeout, this, &TTabbedForm::Timer1Timer);
@@ -24,6 +51,7 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     setUpClipKeys();
     tabItemTimeshift->installEventFilter(this);
     LoadSettings();
+    scrollToFit(*this, freeHeightFor(*this));
     EnterSavedRunState();
     ShowVersion();
     lblVersionNumber->setText(unit.VersionText);

@@ -2,10 +2,11 @@
 // picture, so the donation QR code on the Info tab is made from the very
 // address the program opens.
 //
-//   quarnel_qr_image <text file> <picture.pbm> <side in pixels>
+//   quarnel_qr_image <text file> <picture.pbm>
 //
-// The text is the whole file (UTF-8). The code is drawn with whole pixels per
-// module and centred, with at least the four-module quiet zone around it.
+// The text is the whole file (UTF-8). The picture has one pixel per module
+// and the four-module quiet zone around the code; the window enlarges it by
+// whole screen pixels, so its modules stay sharp and even at every scale.
 #include <qrencode.h>
 
 #include <algorithm>
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr int kQuietModules = 4;
+constexpr std::size_t kQuietModules = 4;
 constexpr unsigned kUtf8Eci = 26;
 
 struct InputDeleter {
@@ -47,20 +48,17 @@ std::unique_ptr<QRcode, CodeDeleter> encode(const std::string& text) {
 }
 
 // PBM "P4": one bit per pixel, rows padded to whole bytes, 1 is black.
-std::string drawPbm(const QRcode& code, int sideInPixels) {
-    // The caller checked that at least one pixel per module fits, so every
-    // quantity here is a positive count.
-    const auto side = static_cast<std::size_t>(sideInPixels);
+std::string drawPbm(const QRcode& code) {
     const auto width = static_cast<std::size_t>(code.width);
-    const std::size_t scale = side / (width + std::size_t{2 * kQuietModules});
-    const std::size_t origin = (side - width * scale) / 2;
+    const std::size_t origin = kQuietModules;
+    const std::size_t side = width + 2 * origin;
     const std::size_t rowBytes = (side + 7) / 8;
     std::string picture = "P4\n" + std::to_string(side) + " " + std::to_string(side) + "\n";
     std::string pixels(rowBytes * side, '\0');
-    for (std::size_t y = 0; y < width * scale; ++y) {
-        for (std::size_t x = 0; x < width * scale; ++x) {
+    for (std::size_t y = 0; y < width; ++y) {
+        for (std::size_t x = 0; x < width; ++x) {
             // Bit 0 of each module byte is its colour; the others describe its role.
-            const bool dark = (code.data[(y / scale) * width + x / scale] & 1) != 0;
+            const bool dark = (code.data[y * width + x] & 1) != 0;
             if (dark) {
                 const std::size_t px = origin + x;
                 const std::size_t at = (origin + y) * rowBytes + px / 8;
@@ -74,8 +72,8 @@ std::string drawPbm(const QRcode& code, int sideInPixels) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: quarnel_qr_image <text file> <picture.pbm> <side in pixels>\n";
+    if (argc != 3) {
+        std::cerr << "usage: quarnel_qr_image <text file> <picture.pbm>\n";
         return 2;
     }
     std::ifstream source(argv[1], std::ios::binary);
@@ -84,21 +82,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string text{std::istreambuf_iterator<char>(source), {}};
-    const int side = std::stoi(argv[3]);
 
     const auto code = encode(text);
     if (!code) {
         std::cerr << "quarnel_qr_image: cannot encode \"" << text << "\" as a QR code\n";
         return 1;
     }
-    if (side / (code->width + 2 * kQuietModules) < 1) {
-        std::cerr << "quarnel_qr_image: \"" << text << "\" needs a QR code of " << code->width
-                  << " modules, too many for a picture of " << side << " pixels\n";
-        return 1;
-    }
-
     std::ofstream picture(argv[2], std::ios::binary | std::ios::trunc);
-    picture << drawPbm(*code, side);
+    picture << drawPbm(*code);
     if (!picture.flush()) {
         std::cerr << "quarnel_qr_image: cannot write " << argv[2] << '\n';
         return 1;

@@ -37,7 +37,9 @@ void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
     line->setTextInteractionFlags(Qt::TextSelectableByMouse);
     line->setStyleSheet(QStringLiteral("font-size: 14px; color: #696969;"));
 
-    auto* use = new QPushButton(QStringLiteral("&Use"), m_rowArea);
+    // No mnemonic: every row has a Use, and one key for all of them would
+    // only move the focus from one to the next; Tab reaches each.
+    auto* use = new QPushButton(QStringLiteral("Use"), m_rowArea);
     use->setObjectName(QStringLiteral("btnUse") + reference->name());
     use->setGeometry(kButtonLeft, top, kButtonWidth, kButtonHeight);
     use->setToolTip(reference->useToolTip());

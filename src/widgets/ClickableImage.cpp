@@ -5,10 +5,45 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <algorithm>
+#include <cmath>
 
 void ClickableImage::setFitted(bool fitted) {
     m_fitted = fitted;
     update();
+}
+
+void ClickableImage::setWholePixels(bool wholePixels) {
+    m_wholePixels = wholePixels;
+    update();
+}
+
+ClickableImage::Placement ClickableImage::place(const QPixmap& picture) const {
+    const QRect space = contentsRect();
+    const QSizeF natural = picture.deviceIndependentSize();
+    if (!m_fitted) {
+        return {QStyle::alignedRect(layoutDirection(),
+                                    QStyle::visualAlignment(layoutDirection(), alignment()),
+                                    natural.toSize(), space),
+                true};
+    }
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = picture.size();
+    const int wholeScale = std::min(static_cast<int>(space.width() * ratio) / pixels.width(),
+                                    static_cast<int>(space.height() * ratio) / pixels.height());
+    if (m_wholePixels && wholeScale >= 1) {
+        const QSizeF size = QSizeF(pixels) * wholeScale / ratio;
+        // The corner on a screen pixel, so no module is cut across one.
+        const QPointF centred = QRectF(space).center() - QPointF(size.width(), size.height()) / 2;
+        const QPointF corner(std::floor(centred.x() * ratio) / ratio,
+                             std::floor(centred.y() * ratio) / ratio);
+        return {{corner, size}, false};
+    }
+    QSizeF size = natural;
+    size.scale(QSizeF(space.size()), Qt::KeepAspectRatio);
+    QRectF area(QPointF(), size);
+    area.moveCenter(QRectF(space).center());
+    return {area, true};
 }
 
 void ClickableImage::mouseReleaseEvent(QMouseEvent* event) {
@@ -32,16 +67,13 @@ void ClickableImage::keyPressEvent(QKeyEvent* event) {
 
 void ClickableImage::paintEvent(QPaintEvent* event) {
     const QPixmap picture = pixmap();
-    if (!m_fitted || picture.isNull()) {
+    if (picture.isNull()) {
         QLabel::paintEvent(event);
     } else {
-        QSize size = picture.size();
-        size.scale(contentsRect().size(), Qt::KeepAspectRatio);
-        QRect target(QPoint(), size);
-        target.moveCenter(contentsRect().center());
         QPainter painter(this);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawPixmap(target, picture);
+        const Placement placement = place(picture);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, placement.smooth);
+        painter.drawPixmap(placement.area, picture, QRectF(picture.rect()));
     }
     // A picture has no look of its own for the focus.
     if (hasFocus()) {

@@ -179,8 +179,13 @@ TEST_F(WindowTest, TheSpeedButtonAndTheQrCodeOpenNothing) {
 TEST_F(WindowTest, TheInfoPicturesHaveTheirSizes) {
     TTabbedForm& window = build();
     EXPECT_EQ(window.imgDonateButton->pixmap().size(), QSize(92, 47));
-    EXPECT_EQ(window.Image1->pixmap().size(), QSize(128, 128));
-    EXPECT_TRUE(window.Image1->isFitted()) << "fitted into its 137 x 127 control, kept square";
+    // One pixel per module, the smallest code's 21 and the quiet zone's 8 at
+    // least; enlarged by whole screen pixels into its 137 x 127 control.
+    const QSize code = window.Image1->pixmap().size();
+    EXPECT_EQ(code.width(), code.height());
+    EXPECT_GE(code.width(), 21 + 8);
+    EXPECT_TRUE(window.Image1->isFitted());
+    EXPECT_TRUE(window.Image1->hasWholePixels());
 }
 
 }  // namespace
