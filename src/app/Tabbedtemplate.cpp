@@ -8,10 +8,24 @@
 #include "app/QuarnelApplication.h"
 #include "clock/ClockTexts.h"
 #include "decodes/DecodesReference.h"
+#include "gps/GpsReference.h"
 #include "settings/SettingsNotWritten.h"
 #include "timeserver/TimeServerReference.h"
 
 TTabbedForm* TabbedForm = nullptr;
+
+namespace {
+
+// The settings file numbers the tabs as they were before the GPS tab came
+// between Setup and Info (0 Timeshift, 1 Clips, 2 Setup, 3 Info), and gives
+// the GPS tab 4, so that a saved Info tab stays the Info tab. The two
+// numberings differ only in swapping 3 and 4: this turns either into the
+// other.
+int otherTabNumbering(int number) {
+    return number == 3 ? 4 : number == 4 ? 3 : number;
+}
+
+}  // namespace
 
 TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     TabbedForm = this;
@@ -27,6 +41,7 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     References->add(
         std::make_unique<DecodesReference>(swListenDecoders, edDecodesAddress, edDecodesPort));
     References->add(std::make_unique<TimeServerReference>(swAskTimeServer, edTimeServer));
+    References->add(std::make_unique<GpsReference>(swListenGps, edGpsSource, edGpsDelay));
     setUpKeyboard();
     setUpClipKeys();
     tabItemTimeshift->installEventFilter(this);
@@ -189,7 +204,7 @@ void TTabbedForm::FormActivate() {
     }
     // A hand-edited index that names no tab opens the Timeshift tab.
     const bool valid = unit.ActiveTabIndex >= 0 && unit.ActiveTabIndex < TabControl1->count();
-    TabControl1->setCurrentIndex(valid ? unit.ActiveTabIndex : 0);
+    TabControl1->setCurrentIndex(valid ? otherTabNumbering(unit.ActiveTabIndex) : 0);
     unit.FirstActivation = false;
 }
 
@@ -199,7 +214,7 @@ void TTabbedForm::TabControl1Change() {
     if (unit.FirstActivation) {
         return;
     }
-    unit.ActiveTabIndex = TabControl1->currentIndex();
+    unit.ActiveTabIndex = otherTabNumbering(TabControl1->currentIndex());
 }
 
 // A maximised window stays maximised: only the minimised state is left.

@@ -41,7 +41,7 @@ SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."
 FORM_FILE = os.path.join(SOURCE_DIR, "src", "app", "Tabbedtemplate.ui")
 # The tab strip above every page, as resources/styles.qss draws it.
 TAB_STRIP_HEIGHT = 30
-TAB_WIDTH = 99
+TAB_WIDTH = 80
 # The rows of the clip list, as its style in the form description draws them.
 LIST_ROW_HEIGHT = 32
 # The clock references' rows, which the window makes in code inside the
