@@ -1,8 +1,9 @@
 #include "references/ReferenceList.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+
+#include "widgets/ElidedLabel.h"
 
 namespace {
 
@@ -30,9 +31,7 @@ void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
     reference->setParent(this);
     QWidget* control = reference->makeRowControl(m_rowArea);
 
-    // One line, shortened at its end where it is too long; the whole text
-    // is its tool tip and what a screen reader reads.
-    auto* line = new QLabel(m_rowArea);
+    auto* line = new ElidedLabel(m_rowArea);
     line->setObjectName(QStringLiteral("lbl") + reference->name());
     line->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignVCenter);
     // A display, not a Tab stop: screen readers read it as the label it is.
@@ -81,11 +80,7 @@ void ReferenceList::show(const Row& row) {
     const int top = row.use->y();
     const int lineLeft = row.control && !row.control->isHidden() ? kControlWidth + kControlGap : 0;
     row.line->setGeometry(lineLeft, top, kLineWidth - lineLeft, pitch - kRowGap);
-    const QString text = row.reference->line();
-    row.line->ensurePolished();
-    row.line->setText(row.line->fontMetrics().elidedText(text, Qt::ElideRight, row.line->width()));
-    row.line->setToolTip(text);
-    row.line->setAccessibleDescription(text);
+    row.line->setWholeText(row.reference->line());
     row.use->setEnabled(row.reference->suggestedShift().has_value());
 }
 

@@ -8,7 +8,7 @@
 
 #include "references/ClockReference.h"
 
-class QLabel;
+class ElidedLabel;
 class QPushButton;
 class QWidget;
 
@@ -48,8 +48,8 @@ class ReferenceList : public QObject {
   private:
     struct Row {
         ClockReference* reference;
-        QWidget* control;  // none for most references
-        QLabel* line;
+        QWidget* control;   // none for most references
+        ElidedLabel* line;  // one line, shortened where too long
         QPushButton* use;
     };
     void place(std::size_t index);

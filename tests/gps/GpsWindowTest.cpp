@@ -1,5 +1,6 @@
 #include <gmock/gmock.h>
 
+#include <QClipboard>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest/QTest>
@@ -189,7 +190,7 @@ TEST_F(GpsWindowTest, WhatKeepsItFromListeningIsTheLine) {
 }
 
 // A line longer than its row is shortened at its end, and is whole in the
-// tool tip and for screen readers.
+// tool tip, for screen readers and in a copy.
 TEST_F(GpsWindowTest, ALongLineIsShortenedAtItsEnd) {
     buildListening("/dev/serial/by-id/usb-u-blox_AG_-_www.u-blox.com_u-blox_7_-_GPS_GNSS_Receiver");
     const QString whole = line()->toolTip();
@@ -197,6 +198,11 @@ TEST_F(GpsWindowTest, ALongLineIsShortenedAtItsEnd) {
     EXPECT_TRUE(line()->text().endsWith(u'\u2026'));
     EXPECT_TRUE(whole.startsWith(line()->text().chopped(1)));
     EXPECT_EQ(line()->accessibleDescription(), whole);
+
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(line(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(line(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), whole) << "a copy takes the whole line";
 }
 
 // A receiver that is pulled out fails the read: the port is closed and
