@@ -244,9 +244,6 @@ std::optional<std::int64_t> GpsReference::suggestedShift() {
 }
 
 QString GpsReference::line() {
-    if (!m_listen->isChecked()) {
-        return QStringLiteral("GPS: not listening");
-    }
     if (!m_problem.isEmpty()) {
         return QStringLiteral("GPS: ") + m_problem;
     }
