@@ -19,10 +19,10 @@ testing=(python3 xclip util-linux mount g++-mingw-w64-x86-64-posix binutils-ming
 real_daemon_libraries=(libpolkit-gobject-1-0 libduktape207 libexpat1 libglib2.0-0 libsystemd0
                        libacl1 libaudit1 libblkid1 libcap2 libcrypt1 libgcrypt20 libip4tc2
                        libkmod2 liblz4-1 liblzma5 libmount1 libpam0g libseccomp2 libselinux1
-                       libssl3 libzstd1)
+                       libssl3 libzstd1 libbluetooth3 libgps28)
 # chronyd (the time server of e2e.time_server and the fixture time_server) needs
 # libcap2 and libseccomp2 of this list, and GnuTLS and Nettle, which every
-# Debian has for apt.
+# Debian has for apt. gpsd (e2e.gps) needs libbluetooth3 and libgps28.
 # Making the Debian package and checking it.
 packaging=(dpkg-dev file lintian desktop-file-utils appstream)
 # libFuzzer: clang and its runtime libraries (tests/fuzz/run-fuzzers.sh).

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Fetches the Debian packages of the real time daemons that the tests run
-# (systemd-timedated, polkitd, chronyd) and unpacks them into a cache outside
+# (systemd-timedated, polkitd, chronyd, gpsd) and unpacks them into a cache outside
 # the repository. They are never installed: an installed systemd, polkitd or
 # chrony package could start its services and replace the machine's own time
-# service.
+# service, and an installed gpsd its socket on port 2947.
 #
 # Usage: tools/fetch-real-daemons.sh [PACKAGE...]
 # Fetches the named packages of the list below, or all of them. Prints one
@@ -16,7 +16,7 @@ set -euo pipefail
 cache=${QUARNEL_DEBS_CACHE:-/var/cache/quarnel/debs}
 # libsystemd-shared is unpacked rather than installed, so that its version is
 # exactly the one systemd-timedated was built against.
-known=(systemd libsystemd-shared polkitd chrony)
+known=(systemd libsystemd-shared polkitd chrony gpsd)
 packages=("${@:-${known[@]}}")
 for package in "${packages[@]}"; do
     if [[ " ${known[*]} " != *" $package "* ]]; then

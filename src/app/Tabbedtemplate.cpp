@@ -7,6 +7,7 @@
 
 #include "app/QuarnelApplication.h"
 #include "decodes/window/DecodesReference.h"
+#include "gps/window/GpsReference.h"
 #include "settings/window/ScreenList.h"
 #include "settings/window/SettingsNotWritten.h"
 #include "timeserver/window/TimeServerReference.h"
@@ -33,6 +34,15 @@ int freeHeightFor(const QWidget& window) {
     return area.height() - window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
 }
 
+// The settings file numbers the tabs as they were before the GPS tab came
+// between Setup and Info (0 Timeshift, 1 Clips, 2 Setup, 3 Info), and gives
+// the GPS tab 4, so that a saved Info tab stays the Info tab. The two
+// numberings differ only in swapping 3 and 4: this turns either into the
+// other.
+int otherTabNumbering(int number) {
+    return number == 3 ? 4 : number == 4 ? 3 : number;
+}
+
 }  // namespace
 
 TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
@@ -47,6 +57,7 @@ TTabbedForm::TTabbedForm(QWidget* parent) : QWidget(parent) {
     References->add(
         std::make_unique<DecodesReference>(swListenDecoders, edDecodesAddress, edDecodesPort));
     References->add(std::make_unique<TimeServerReference>(swAskTimeServer, edTimeServer));
+    References->add(std::make_unique<GpsReference>(swListenGps, edGpsSource, edGpsDelay));
     setUpKeyboard();
     setUpClipKeys();
     tabItemTimeshift->installEventFilter(this);
@@ -211,7 +222,7 @@ void TTabbedForm::FormActivate() {
     }
     // A hand-edited index that names no tab opens the Timeshift tab.
     const bool valid = unit.ActiveTabIndex >= 0 && unit.ActiveTabIndex < TabControl1->count();
-    TabControl1->setCurrentIndex(valid ? unit.ActiveTabIndex : 0);
+    TabControl1->setCurrentIndex(valid ? otherTabNumbering(unit.ActiveTabIndex) : 0);
     unit.FirstActivation = false;
 }
 
@@ -221,7 +232,7 @@ void TTabbedForm::TabControl1Change() {
     if (unit.FirstActivation) {
         return;
     }
-    unit.ActiveTabIndex = TabControl1->currentIndex();
+    unit.ActiveTabIndex = otherTabNumbering(TabControl1->currentIndex());
 }
 
 // A maximised window stays maximised: only the minimised state is left.

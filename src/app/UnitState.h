@@ -23,7 +23,8 @@ struct UnitState {
     bool HoldingAutomaticSync = false;
     bool VerboseFlag = true;      // replaced from the Verbose switch before any use
     bool FirstActivation = true;  // the saved tab has not been restored yet
-    int ActiveTabIndex = 0;       // tab to restore, then the tab last chosen
+    int ActiveTabIndex =
+        0;  // tab to restore, then the tab last chosen, as [Program] ActiveTAB numbers it
     QString VersionText;
     // The last tick's reading, shown when the Timeshift tab comes into view.
     quarnel::ClockReading LastReading;

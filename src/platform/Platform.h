@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "clock/TimeCount.h"
@@ -37,6 +39,24 @@ inline constexpr std::string_view kQuoteLeftOpen = "a quote is left open";
 // from the event loop, where it must wait (for a command to end, or for the
 // user to answer the desktop's password dialog). The window runs on meanwhile.
 using Completion = std::function<void(Refusal)>;
+
+// A serial port opened for reading: 8 data bits, no parity, one stop bit, no
+// flow control, the bytes as they come (a GPS receiver's sentences).
+class SerialPort {
+  public:
+    virtual ~SerialPort() = default;
+
+    // Appends what has arrived since the last read, without waiting; nothing
+    // is appended when nothing has. The system's reason when the port failed
+    // (the receiver was unplugged): nothing more will come from it then.
+    virtual Refusal readArrived(std::string& bytes) = 0;
+    // A descriptor that turns readable when bytes arrive, for the event loop
+    // to watch; nothing where the port must be asked at intervals instead.
+    virtual std::optional<int> arrivalDescriptor() const = 0;
+};
+
+// The opened port, or the system's reason for not opening it.
+using SerialPortOpening = std::variant<std::unique_ptr<SerialPort>, std::string>;
 
 // Everything Quarnel asks of the operating system. Strings are UTF-8; the
 // Windows implementation converts to UTF-16 at the API boundary. What changes
@@ -138,6 +158,11 @@ class Platform {
     // would, so that files can be kept beside the settings before the first
     // save; where the port would not make them, nothing is made.
     virtual void makeSettingsFolder(const std::string& path) = 0;
+
+    // Opens the serial port of this name ("COM4" on Windows, "/dev/ttyUSB0"
+    // on Linux) at the baud rate; a name that is no serial port's is
+    // refused.
+    virtual SerialPortOpening openSerialPort(const std::string& name, unsigned baudRate) = 0;
 
     // The user running the program, as the system tells its users apart (the
     // user id on Linux, the security identifier on Windows; empty when the

@@ -61,6 +61,7 @@ class SystemPlatform final : public Platform {
     std::optional<std::uint64_t> fileSize(const std::string& path) override;
     Refusal renameReplacing(const std::string& from, const std::string& to) override;
     void makeSettingsFolder(const std::string& path) override;
+    SerialPortOpening openSerialPort(const std::string& name, unsigned baudRate) override;
     std::string userId() override;
 
   private:

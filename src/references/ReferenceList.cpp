@@ -1,16 +1,19 @@
 #include "references/ReferenceList.h"
 
-#include <QLabel>
 #include <QPushButton>
+#include <algorithm>
+
+#include "widgets/ElidedLabel.h"
 
 namespace {
 
 constexpr int kLineWidth = 297;
 constexpr int kButtonLeft = 304;
 constexpr int kButtonWidth = 57;
-constexpr int kButtonHeight = 26;
-// A row's own control stands on the left, as high as Use; the line's two
-// lines of text take the rest of the width.
+// Use is as high as the row leaves room for, with a gap to the next row.
+constexpr int kRowGap = 2;
+// A row's own control stands on the left, as high as Use; the line takes
+// the rest of the width.
 constexpr int kControlWidth = 116;
 constexpr int kControlGap = 6;
 
@@ -19,29 +22,29 @@ constexpr int kControlGap = 6;
 ReferenceList::ReferenceList(QWidget* rowArea, QObject* parent)
     : QObject(parent), m_rowArea(rowArea) {}
 
+int ReferenceList::rowPitch() const {
+    return m_rowArea->height() / std::max<int>(1, static_cast<int>(m_rows.size()));
+}
+
 void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
     ClockReference* reference = owned.release();
     reference->setParent(this);
-    const int top = static_cast<int>(m_rows.size()) * kRowHeight;
-
     QWidget* control = reference->makeRowControl(m_rowArea);
-    if (control) {
-        control->setGeometry(0, top, kControlWidth, kButtonHeight);
-    }
 
-    auto* line = new QLabel(m_rowArea);
+    auto* line = new ElidedLabel(m_rowArea);
     line->setObjectName(QStringLiteral("lbl") + reference->name());
-    line->setWordWrap(true);
-    line->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignTop);
+    line->setAlignment(Qt::AlignLeading | Qt::AlignLeft | Qt::AlignVCenter);
     // A display, not a Tab stop: screen readers read it as the label it is.
     line->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    line->setStyleSheet(QStringLiteral("font-size: 14px; color: #696969;"));
+    // 13 px keeps the measured lines of GPS whole in one line; the time
+    // server's name and stratum and the decodes' beside the chooser may
+    // still be shortened.
+    line->setStyleSheet(QStringLiteral("font-size: 13px; color: #696969;"));
 
     // No mnemonic: every row has a Use, and one key for all of them would
     // only move the focus from one to the next; Tab reaches each.
     auto* use = new QPushButton(QStringLiteral("Use"), m_rowArea);
     use->setObjectName(QStringLiteral("btnUse") + reference->name());
-    use->setGeometry(kButtonLeft, top, kButtonWidth, kButtonHeight);
     use->setToolTip(reference->useToolTip());
     use->setAccessibleName(reference->useToolTip());
     // The specified colour only while enabled: disabled, the button looks it.
@@ -53,18 +56,33 @@ void ReferenceList::add(std::unique_ptr<ClockReference> owned) {
         }
     });
 
-    m_rows.push_back({reference, control, line, use, top});
+    m_rows.push_back({reference, control, line, use});
     const std::size_t index = m_rows.size() - 1;
     connect(reference, &ClockReference::changed, this, [this, index] { show(m_rows[index]); });
-    show(m_rows.back());
+    for (std::size_t each = 0; each < m_rows.size(); ++each) {
+        place(each);
+    }
+}
+
+void ReferenceList::place(std::size_t index) {
+    const Row& row = m_rows[index];
+    const int pitch = rowPitch();
+    const int top = static_cast<int>(index) * pitch;
+    if (row.control) {
+        row.control->setGeometry(0, top, kControlWidth, pitch - kRowGap);
+    }
+    row.use->setGeometry(kButtonLeft, top, kButtonWidth, pitch - kRowGap);
+    show(row);
 }
 
 // A hidden control leaves the whole width to the line, for the longer texts
 // of a reference that has nothing to narrow (such as why it cannot listen).
 void ReferenceList::show(const Row& row) {
+    const int pitch = rowPitch();
+    const int top = row.use->y();
     const int lineLeft = row.control && !row.control->isHidden() ? kControlWidth + kControlGap : 0;
-    row.line->setGeometry(lineLeft, row.top + 2, kLineWidth - lineLeft, kRowHeight - 2);
-    row.line->setText(row.reference->line());
+    row.line->setGeometry(lineLeft, top, kLineWidth - lineLeft, pitch - kRowGap);
+    row.line->setWholeText(row.reference->line());
     row.use->setEnabled(row.reference->suggestedShift().has_value());
 }
 

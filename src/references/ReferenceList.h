@@ -8,7 +8,7 @@
 
 #include "references/ClockReference.h"
 
-class QLabel;
+class ElidedLabel;
 class QPushButton;
 class QWidget;
 
@@ -25,12 +25,14 @@ class ReferenceList : public QObject {
     Q_OBJECT
 
   public:
-    // One row: two lines of text beside the button.
-    static constexpr int kRowHeight = 38;
-
     ReferenceList(QWidget* rowArea, QObject* parent);
 
-    // Adds the reference's row below the others; the list owns the reference.
+    // The rows share the area's height equally: with three, each is one
+    // line of text beside its button.
+    int rowPitch() const;
+
+    // Adds the reference's row below the others, and lays the rows out anew
+    // for their number; the list owns the reference.
     void add(std::unique_ptr<ClockReference> owned);
 
     void loadSettings(const quarnel::IniDocument& file);
@@ -46,11 +48,11 @@ class ReferenceList : public QObject {
   private:
     struct Row {
         ClockReference* reference;
-        QWidget* control;  // none for most references
-        QLabel* line;
+        QWidget* control;   // none for most references
+        ElidedLabel* line;  // one line, shortened where too long
         QPushButton* use;
-        int top;
     };
+    void place(std::size_t index);
     void show(const Row& row);
 
     QWidget* m_rowArea;

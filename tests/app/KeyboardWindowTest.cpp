@@ -73,8 +73,8 @@ class KeyboardTest : public WindowTest {
 // Reading order: down the tab, and left to right along a row (controls whose
 // middles are less than a line apart).
 TEST_F(KeyboardTest, TabFollowsTheReadingOrderAndReachesEveryControlOnEveryTab) {
-    for (QWidget* page :
-         {form->tabItemTimeshift, form->tabItemClips, form->tabItemSetup, form->tabItemInfo}) {
+    for (QWidget* page : {form->tabItemTimeshift, form->tabItemClips, form->tabItemSetup,
+                          form->tabItemGps, form->tabItemInfo}) {
         const QList<QWidget*> stops = tabStops(page);
         SCOPED_TRACE(page->objectName().toStdString() + ": " + names(stops).toStdString());
         for (qsizetype i = 1; i < stops.size(); ++i) {
@@ -95,9 +95,10 @@ TEST_F(KeyboardTest, TabFollowsTheReadingOrderAndReachesEveryControlOnEveryTab) 
 
 TEST_F(KeyboardTest, ReadOnlyDisplaysAndHiddenControlsAreNoTabStops) {
     const QList<QWidget*> stops = tabStops(form->tabItemTimeshift) + tabStops(form->tabItemInfo);
-    for (QWidget* display : std::initializer_list<QWidget*>{
-             form->edCurrent, form->edNew, form->edCurRunShift, form->spBtnDonate,
-             referenceLine(u"Decodes"_s), referenceLine(u"TimeServer"_s)}) {
+    for (QWidget* display :
+         std::initializer_list<QWidget*>{form->edCurrent, form->edNew, form->edCurRunShift,
+                                         form->spBtnDonate, referenceLine(u"Decodes"_s),
+                                         referenceLine(u"TimeServer"_s), referenceLine(u"Gps"_s)}) {
         EXPECT_FALSE(stops.contains(display)) << display->objectName().toStdString();
     }
     EXPECT_TRUE(stops.contains(form->imgDonateButton)) << "the donation picture is a button";

@@ -9,7 +9,7 @@ using namespace Qt::StringLiterals;
 namespace quarnel::testing {
 namespace {
 
-TEST_F(WindowTest, HasTheFixedFrameWithFourTabsInOrder) {
+TEST_F(WindowTest, HasTheFixedFrameWithFiveTabsInOrder) {
     TTabbedForm& window = build();
     EXPECT_EQ(window.windowTitle(), u"Zentrik  (((  Quarnel  )))"_s);
     EXPECT_EQ(window.size(), QSize(400, 540));
@@ -21,7 +21,7 @@ TEST_F(WindowTest, HasTheFixedFrameWithFourTabsInOrder) {
     for (int i = 0; i < window.TabControl1->count(); ++i) {
         tabs << window.TabControl1->tabText(i);
     }
-    EXPECT_EQ(tabs, QStringList({u"Timeshift"_s, u"Clips"_s, u"Setup"_s, u"Info"_s}));
+    EXPECT_EQ(tabs, QStringList({u"Timeshift"_s, u"Clips"_s, u"Setup"_s, u"GPS"_s, u"Info"_s}));
 }
 
 TEST_F(WindowTest, CreationShowsSetupThenFirstActivationRestoresTheSavedTab) {
@@ -50,12 +50,38 @@ TEST_F(WindowTest, LaterActivationsKeepTheTabAndUserChoicesAreRecorded) {
 }
 
 TEST_F(WindowTest, ASavedTabIndexThatNamesNoTabOpensTheTimeshiftTab) {
-    for (const int index : {-1, 4, 99}) {
+    for (const int index : {-1, 5, 99}) {
         unit = UnitState{};
         givenSettingsFile("[Program]\nActiveTAB=" + std::to_string(index) + "\n");
         TTabbedForm& window = build();
         window.FormActivate();
         EXPECT_EQ(window.TabControl1->currentIndex(), 0) << index;
+    }
+}
+
+// The GPS tab came between Setup and Info; a saved Info tab (3) stays the
+// Info tab, and the GPS tab is stored as 4.
+TEST_F(WindowTest, TheStoredTabNumbersKeepTheirMeaning) {
+    struct Case {
+        int stored;
+        QWidget* TTabbedForm::*tab;
+    };
+    const std::vector<Case> cases = {
+        {0, &TTabbedForm::tabItemTimeshift}, {1, &TTabbedForm::tabItemClips},
+        {2, &TTabbedForm::tabItemSetup},     {3, &TTabbedForm::tabItemInfo},
+        {4, &TTabbedForm::tabItemGps},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        unit = UnitState{};
+        givenSettingsFile("[Program]\nActiveTAB=" + std::to_string(c.stored) + "\n");
+        TTabbedForm& window = build();
+        window.FormActivate();
+        EXPECT_EQ(window.TabControl1->currentWidget(), window.*c.tab);
+
+        window.TabControl1->setCurrentWidget(window.tabItemTimeshift);
+        window.TabControl1->setCurrentWidget(window.*c.tab);
+        EXPECT_EQ(unit.ActiveTabIndex, c.stored) << "the user's choice is stored as read";
     }
 }
 

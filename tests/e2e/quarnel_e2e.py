@@ -41,22 +41,23 @@ SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."
 FORM_FILE = os.path.join(SOURCE_DIR, "src", "app", "Tabbedtemplate.ui")
 # The tab strip above every page, as resources/styles.qss draws it.
 TAB_STRIP_HEIGHT = 30
-TAB_WIDTH = 99
+TAB_WIDTH = 80
 # The rows of the clip list, as its style in the form description draws them.
 LIST_ROW_HEIGHT = 32
 # The clock references' rows, which the window makes in code inside the
-# container ReferenceRows: row i lies i pitches below its top, with its label
-# lbl<name> and its Use button btnUse<name> where a row puts them. A row with a
-# control of its own (its widget named here) has it at the start, and the
-# label beside it; the control hides while there is nothing to narrow (the
-# decodes' chooser while not listening) and the label then takes the whole
-# width, which holds the narrower place given here. These mirror the
-# program's own constants for those rows.
-REFERENCE_ROWS = (("Decodes", "cbDecodesStation"), ("TimeServer", None))
-REFERENCE_ROW_PITCH = 38
-REFERENCE_LABEL = (0, 297, 38)  # x, width and height within a row
-REFERENCE_BUTTON = (304, 57, 26)
-REFERENCE_CONTROL = (0, 116, 26)
+# container ReferenceRows: the rows share its height, each one pitch high, row
+# i one pitch below the one before, with its label lbl<name> and its Use
+# button btnUse<name> where a row puts them. A row with a control of its own
+# (its widget named here) has it at the start, and the label beside it; the
+# control hides while there is nothing to narrow (the decodes' chooser while
+# not listening) and the label then takes the whole width, which holds the
+# narrower place given here. These mirror the program's own layout of the
+# rows (src/references/ReferenceList.cpp).
+REFERENCE_ROWS = (("Decodes", "cbDecodesStation"), ("TimeServer", None), ("Gps", None))
+REFERENCE_ROW_GAP = 2
+REFERENCE_LABEL = (0, 297)  # x and width within a row; one line, a pitch less the gap high
+REFERENCE_BUTTON = (304, 57)
+REFERENCE_CONTROL = (0, 116)
 REFERENCE_CONTROL_GAP = 6
 
 PROGRAM = os.environ.get("QUARNEL_E2E_PROGRAM", "")
@@ -238,17 +239,18 @@ class Form:
         container = self.widgets.get("ReferenceRows")
         if container is None:
             return
+        pitch = container.height // len(REFERENCE_ROWS)
+        height = pitch - REFERENCE_ROW_GAP
         for index, (name, control) in enumerate(REFERENCE_ROWS):
-            top = container.y + index * REFERENCE_ROW_PITCH
-            label_x, label_width, label_height = REFERENCE_LABEL
+            top = container.y + index * pitch
+            label_x, label_width = REFERENCE_LABEL
             if control:
-                x, width, height = REFERENCE_CONTROL
+                x, width = REFERENCE_CONTROL
                 self.widgets[control] = Rect(container.x + x, top, width, height)
                 label_x = x + width + REFERENCE_CONTROL_GAP
                 label_width -= label_x
-            self.widgets["lbl" + name] = Rect(container.x + label_x, top, label_width,
-                                              label_height)
-            x, width, height = REFERENCE_BUTTON
+            self.widgets["lbl" + name] = Rect(container.x + label_x, top, label_width, height)
+            x, width = REFERENCE_BUTTON
             self.widgets["btnUse" + name] = Rect(container.x + x, top, width, height)
 
     def tab_centre(self, title):

@@ -195,13 +195,14 @@ TEST_F(TimeKeepersWindowTest, PausingLocksOnlyTheThreeButtonsAndAPendingSetStill
         return disabled;
     };
     // Use waits for a reference's suggestion, paused or not.
-    EXPECT_EQ(disabledWidgets(), QStringList({u"btnUseDecodes"_s, u"btnUseTimeServer"_s}));
+    EXPECT_EQ(disabledWidgets(),
+              QStringList({u"btnUseDecodes"_s, u"btnUseGps"_s, u"btnUseTimeServer"_s}));
 
     window.swPauseActive->click();
 
     EXPECT_EQ(disabledWidgets(),
               QStringList({u"btnAcceptTimeShift"_s, u"btnSet"_s, u"btnSetOrigin"_s,
-                           u"btnUseDecodes"_s, u"btnUseTimeServer"_s}));
+                           u"btnUseDecodes"_s, u"btnUseGps"_s, u"btnUseTimeServer"_s}));
 
     window.Timer1Timer();
     EXPECT_THAT(os.appliedShifts, ElementsAre(kShiftStep));

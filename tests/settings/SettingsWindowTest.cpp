@@ -45,7 +45,11 @@ constexpr std::string_view kFirstStartFile =
     "Port=2237\n"
     "[TimeServer]\n"
     "Ask=0\n"
-    "Server=pool.ntp.org\n";
+    "Server=pool.ntp.org\n"
+    "[Gps]\n"
+    "Listen=0\n"
+    "Source=gpsd\n"
+    "DelayMs=0\n";
 
 class SettingsWindowTest : public WindowTest {
   protected:
@@ -154,7 +158,8 @@ TEST_F(SettingsWindowTest, EveryStoredValueIsLoadedAndWrittenBackUnchanged) {
         "[Screen]\nLeft=120\nTop=80\nHeight=540\nWidth=400\n"
         "[Clips]\nNumOfClips=2\nClip0=CQ DL1ABC\nClip1=\n"
         "[Decodes]\nListen=0\nAddress=239.255.0.1\nPort=2238\n"
-        "[TimeServer]\nAsk=0\nServer=[2001:db8::123]:1123\n";
+        "[TimeServer]\nAsk=0\nServer=[2001:db8::123]:1123\n"
+        "[Gps]\nListen=0\nSource=/dev/ttyACM0:9600\nDelayMs=85\n";
     givenSettingsFile(file);
     TTabbedForm& window = build();
 

@@ -2,13 +2,24 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
 
 namespace quarnel::testing {
+
+// A serial port that the test feeds: what it puts into `arrived` is what the
+// next read returns, stamped by whatever the double's clock reads then.
+struct StandInSerialPort {
+    std::string arrived;
+    Refusal failWith;  // the next read fails with this reason
+    bool open = false;
+    unsigned baudRate = 0;  // as last opened
+};
 
 // A platform double: a clock that moves only when told, an in-memory file
 // system, a configurable process table, and a log of every call that reaches
@@ -47,6 +58,8 @@ class RecordingPlatform : public Platform {
     // there only when `files` holds it.
     std::optional<std::string> installedHelpFolderAt = "/opt/quarnel/doc";
     std::string programFileAt = "/opt/quarnel/bin/quarnel";
+    // The serial ports there are, by name; other names are refused.
+    std::map<std::string, StandInSerialPort> serialPorts;
     // The system whose file names, separators and line ends the double
     // answers: by default the one the test is built for.
     SystemConventions answersFor = kBuiltForConventions;
@@ -164,6 +177,17 @@ class RecordingPlatform : public Platform {
 
     std::string userId() override { return user; }
 
+    SerialPortOpening openSerialPort(const std::string& name, unsigned baudRate) override {
+        calls.push_back("openSerialPort [" + name + "] " + std::to_string(baudRate));
+        const auto found = serialPorts.find(name);
+        if (found == serialPorts.end()) {
+            return std::string("No such file or directory");
+        }
+        found->second.open = true;
+        found->second.baudRate = baudRate;
+        return std::make_unique<OpenedPort>(found->second);
+    }
+
     Refusal replaceFile(const std::string& path, const std::string& contents) override {
         calls.push_back("replaceFile [" + path + "]");
         if (refuseReplaceWith) {
@@ -205,6 +229,27 @@ class RecordingPlatform : public Platform {
     }
 
   private:
+    class OpenedPort final : public SerialPort {
+      public:
+        explicit OpenedPort(StandInSerialPort& port) : m_port(port) {}
+        ~OpenedPort() override { m_port.open = false; }
+        OpenedPort(const OpenedPort&) = delete;
+        OpenedPort& operator=(const OpenedPort&) = delete;
+
+        Refusal readArrived(std::string& bytes) override {
+            if (m_port.failWith) {
+                return std::exchange(m_port.failWith, std::nullopt);
+            }
+            bytes += std::exchange(m_port.arrived, {});
+            return std::nullopt;
+        }
+        // Asked at intervals, as a port on Windows is.
+        std::optional<int> arrivalDescriptor() const override { return std::nullopt; }
+
+      private:
+        StandInSerialPort& m_port;
+    };
+
     void answer(std::function<void()> answering) {
         if (holdAnswers) {
             heldAnswers.push_back(std::move(answering));

@@ -94,8 +94,8 @@ class TimeServerWindowTest : public WindowTest {
     // Waits until the line reads `expected`; the line as it is otherwise.
     QString lineBecomes(const QString& expected, int milliseconds = 5000) {
         static_cast<void>(
-            QTest::qWaitFor([&] { return line()->text() == expected; }, milliseconds));
-        return line()->text();
+            QTest::qWaitFor([&] { return line()->toolTip() == expected; }, milliseconds));
+        return line()->toolTip();
     }
 
     QLabel* line() const { return referenceLine(u"TimeServer"_s); }
@@ -110,7 +110,7 @@ TEST_F(TimeServerWindowTest, WithoutTheSectionNothingIsAskedAndTheDefaultsAreSho
     TTabbedForm& window = build();
     EXPECT_FALSE(window.swAskTimeServer->isChecked());
     EXPECT_EQ(window.edTimeServer->text(), u"pool.ntp.org"_s);
-    EXPECT_EQ(line()->text(), u"Time server: not asking"_s);
+    EXPECT_EQ(line()->toolTip(), u"Time server: not asking"_s);
     EXPECT_FALSE(use()->isEnabled());
 }
 
@@ -261,11 +261,11 @@ TEST_F(TimeServerWindowTest, AServerThatCannotBeAskedIsSaidInTheLine) {
         TTabbedForm& window = buildAsking(c.server);
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
-                return line()->text().startsWith(c.shown) &&
-                       line()->text() != u"Time server: asking \u2026"_s;
+                return line()->toolTip().startsWith(c.shown) &&
+                       line()->toolTip() != u"Time server: asking \u2026"_s;
             },
             10000))
-            << line()->text().toStdString();
+            << line()->toolTip().toStdString();
         EXPECT_FALSE(use()->isEnabled());
         EXPECT_EQ(window.edTimeServer->text(), c.server) << "kept as the file has it";
         EXPECT_TRUE(window.close());
@@ -277,7 +277,7 @@ TEST_F(TimeServerWindowTest, SwitchingOffStopsAskingAndTheLineSaysSo) {
     TTabbedForm& window = buildAsking(server.address());
     ASSERT_TRUE(QTest::qWaitFor([&] { return use()->isEnabled(); }, 5000));
     window.swAskTimeServer->click();
-    EXPECT_EQ(line()->text(), u"Time server: not asking"_s);
+    EXPECT_EQ(line()->toolTip(), u"Time server: not asking"_s);
     EXPECT_FALSE(use()->isEnabled());
     const int asked = server.requests;
     QTest::qWait(2500);
@@ -329,13 +329,14 @@ TEST_F(TimeServerRealServerTest, TheLineShowsHowFarTheClockIsAheadOfTheServer) {
     const QRegularExpression measured(
         u"^Time server: \\+(\\d+,\\d{3}) s \u00b1(\\d+,\\d{3}) \\("_s +
         QRegularExpression::escape(address) + u", stratum 8\\)$"_s);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return measured.match(line()->text()).hasMatch(); }, 10000))
-        << line()->text().toStdString();
-    const QRegularExpressionMatch match = measured.match(line()->text());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return measured.match(line()->toolTip()).hasMatch(); }, 10000))
+        << line()->toolTip().toStdString();
+    const QRegularExpressionMatch match = measured.match(line()->toolTip());
     const QLocale german(QLocale::German, QLocale::Germany);
     const double ahead = german.toDouble(match.captured(1));
     const double within = german.toDouble(match.captured(2));
-    EXPECT_NEAR(ahead, 0.73, within + 0.001) << line()->text().toStdString();
+    EXPECT_NEAR(ahead, 0.73, within + 0.001) << line()->toolTip().toStdString();
     EXPECT_LT(within, 0.01) << "a server on loopback answers within milliseconds";
 
     QTest::mouseClick(use(), Qt::LeftButton);
