@@ -38,6 +38,10 @@ class ClockReference : public QObject {
     // hides it before changed() reaches the list, that is in a slot it
     // connects to changed() here.
     virtual QWidget* makeRowControl(QWidget* /*parent*/) { return nullptr; }
+    // The line as shown beside that control, in the little room there:
+    // without what the control already says. Its tool tip, screen readers
+    // and Copy still give the whole line.
+    virtual QString lineBesideControl() { return line(); }
 
     // The clock was moved by `shift`: what was measured before describes
     // the old clock.

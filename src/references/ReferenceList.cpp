@@ -7,14 +7,15 @@
 
 namespace {
 
-constexpr int kLineWidth = 297;
-constexpr int kButtonLeft = 304;
+// The area is as wide as the Setup tab's fields with their clear buttons.
+constexpr int kLineWidth = 305;
+constexpr int kButtonLeft = 312;
 constexpr int kButtonWidth = 57;
 // Use is as high as the row leaves room for, with a gap to the next row.
 constexpr int kRowGap = 2;
 // A row's own control stands on the left, as high as Use; the line takes
 // the rest of the width.
-constexpr int kControlWidth = 116;
+constexpr int kControlWidth = 104;
 constexpr int kControlGap = 6;
 
 }  // namespace
@@ -80,9 +81,11 @@ void ReferenceList::place(std::size_t index) {
 void ReferenceList::show(const Row& row) {
     const int pitch = rowPitch();
     const int top = row.use->y();
-    const int lineLeft = row.control && !row.control->isHidden() ? kControlWidth + kControlGap : 0;
+    const bool besideControl = row.control && !row.control->isHidden();
+    const int lineLeft = besideControl ? kControlWidth + kControlGap : 0;
     row.line->setGeometry(lineLeft, top, kLineWidth - lineLeft, pitch - kRowGap);
-    row.line->setWholeText(row.reference->line());
+    const QString whole = row.reference->line();
+    row.line->setWholeText(whole, besideControl ? row.reference->lineBesideControl() : whole);
     row.use->setEnabled(row.reference->suggestedShift().has_value());
 }
 

@@ -7,10 +7,11 @@
 
 ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {}
 
-void ElidedLabel::setWholeText(const QString& text) {
-    m_whole = text;
-    setToolTip(text);
-    setAccessibleDescription(text);
+void ElidedLabel::setWholeText(const QString& whole, const QString& shown) {
+    m_whole = whole;
+    m_shown = shown;
+    setToolTip(whole);
+    setAccessibleDescription(whole);
     elide();
 }
 
@@ -39,5 +40,5 @@ void ElidedLabel::keyPressEvent(QKeyEvent* event) {
 
 void ElidedLabel::elide() {
     ensurePolished();
-    setText(fontMetrics().elidedText(m_whole, Qt::ElideRight, width()));
+    setText(fontMetrics().elidedText(m_shown, Qt::ElideRight, width()));
 }

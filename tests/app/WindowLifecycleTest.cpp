@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
+#include <QFrame>
+#include <QLabel>
 #include <QtTest/QTest>
 
 #include "support/WindowFixture.h"
@@ -22,6 +25,32 @@ TEST_F(WindowTest, HasTheFixedFrameWithFiveTabsInOrder) {
         tabs << window.TabControl1->tabText(i);
     }
     EXPECT_EQ(tabs, QStringList({u"Timeshift"_s, u"Clips"_s, u"Setup"_s, u"GPS"_s, u"Info"_s}));
+}
+
+// The window has a fixed size: a control that reaches past its page's edge
+// is cut off. (Frames may: the clip panel's reaches past the page's foot as
+// drawn, its buttons do not.)
+TEST_F(WindowTest, EveryControlLiesWithinItsTabPage) {
+    TTabbedForm& window = build();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (int i = 0; i < window.TabControl1->count(); ++i) {
+        window.TabControl1->setCurrentIndex(i);
+        QWidget* page = window.TabControl1->widget(i);
+        for (QWidget* control : page->findChildren<QWidget*>()) {
+            const bool frame = qobject_cast<QFrame*>(control) && !qobject_cast<QLabel*>(control) &&
+                               !qobject_cast<QAbstractScrollArea*>(control);
+            if (!control->isVisible() || frame) {
+                continue;
+            }
+            const QRect onPage(control->mapTo(page, QPoint(0, 0)), control->size());
+            EXPECT_TRUE(page->rect().contains(onPage))
+                << window.TabControl1->tabText(i).toStdString() << ": "
+                << control->objectName().toStdString() << " at (" << onPage.x() << "," << onPage.y()
+                << ") " << onPage.width() << "x" << onPage.height() << " on a page of "
+                << page->width() << "x" << page->height();
+        }
+    }
 }
 
 TEST_F(WindowTest, CreationShowsSetupThenFirstActivationRestoresTheSavedTab) {

@@ -222,6 +222,7 @@ TEST_F(DecodesWindowTest, ChoosingAStationUsesItsOwnDt) {
     EXPECT_FALSE(use()->isEnabled());
     QTest::keyClicks(station()->lineEdit(), u"abc"_s);
     EXPECT_EQ(line()->toolTip(), u"Decodes: C6ABC DT +1,90 s (3 in 2 min)"_s);
+    EXPECT_EQ(line()->text(), u"DT +1,90 s (3 in 2 min)"_s) << "the chooser shows the call";
     QTest::mouseClick(use(), Qt::LeftButton);
     EXPECT_EQ(unit.AlignShift, -19'000'000);
     EXPECT_EQ(window.edAlign->text(), u"-1,9"_s);
@@ -265,30 +266,33 @@ TEST_F(DecodesWindowTest, TheChooserFitsIntoTheRow) {
     };
     TTabbedForm& window = buildListening();
     const int pitch = window.References->rowPitch();
-    EXPECT_EQ(pitch, 25) << "three rows in the 76 px of the area";
+    EXPECT_EQ(pitch, 24) << "three rows in the 72 px of the area";
     ASSERT_FALSE(station()->isHidden());
     EXPECT_EQ(station()->parentWidget(), window.ReferenceRows);
     const QRect chooser = station()->geometry();
     EXPECT_EQ(chooser.height(), use()->height());
-    EXPECT_EQ(use()->geometry(), QRect(304, 0, 57, 23));
+    EXPECT_EQ(use()->geometry(), QRect(312, 0, 57, 22));
     EXPECT_FALSE(chooser.intersects(line()->geometry()));
     EXPECT_FALSE(chooser.intersects(use()->geometry()));
     EXPECT_FALSE(line()->geometry().intersects(use()->geometry()));
     EXPECT_LE(line()->geometry().bottom(), pitch - 1);
-    EXPECT_EQ(referenceLine(u"TimeServer"_s)->geometry(), QRect(0, pitch, 297, pitch - 2));
-    EXPECT_EQ(referenceLine(u"Gps"_s)->geometry(), QRect(0, 2 * pitch, 297, pitch - 2));
-    EXPECT_EQ(useButton(u"Gps"_s)->geometry(), QRect(304, 2 * pitch, 57, 23));
+    EXPECT_EQ(referenceLine(u"TimeServer"_s)->geometry(), QRect(0, pitch, 305, pitch - 2));
+    EXPECT_EQ(referenceLine(u"Gps"_s)->geometry(), QRect(0, 2 * pitch, 305, pitch - 2));
+    EXPECT_EQ(useButton(u"Gps"_s)->geometry(), QRect(312, 2 * pitch, 57, 22));
     EXPECT_LE(window.ReferenceRows->height(), 3 * pitch + 1);
-    // Beside the chooser the line is shortened; the tool tip has it whole.
-    for (const QString& shown : {u"Decodes: C6ABC DT +1,95 s (3 in 2 min)"_s,
-                                 u"Decodes: DT +0,42 s \u00b10,05 (37 in 2 min)"_s,
-                                 u"Decodes: too few yet (4 in 2 min)"_s}) {
-        fits(shown, false);
+    // Beside the chooser the line leaves out what the chooser says, and so
+    // its numbers stay in sight; the tool tip has the whole line.
+    EXPECT_EQ(line()->text(), u"none yet"_s);
+    EXPECT_EQ(line()->toolTip(), u"Decodes: none yet"_s);
+    for (const QString& shown :
+         {u"DT +1,95 s (3 in 2 min)"_s, u"DT -0,42 s \u00b10,05 (37 in 2 min)"_s,
+          u"too few yet (12 in 2 min)"_s, u"not heard for 2 min"_s}) {
+        fits(shown, true);
     }
 
     window.swListenDecoders->click();
     EXPECT_TRUE(station()->isHidden());
-    EXPECT_EQ(line()->geometry(), QRect(0, 0, 297, pitch - 2));
+    EXPECT_EQ(line()->geometry(), QRect(0, 0, 305, pitch - 2));
     for (const QString& shown :
          {u"Decodes: not listening"_s, u"Decodes: VP2E/K1ABC DT -1,35 s (12 in 2 min)"_s,
           u"Decodes: DT +0,42 s \u00b10,05 (37 in 2 min)"_s,

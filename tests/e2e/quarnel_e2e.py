@@ -55,9 +55,9 @@ LIST_ROW_HEIGHT = 32
 # rows (src/references/ReferenceList.cpp).
 REFERENCE_ROWS = (("Decodes", "cbDecodesStation"), ("TimeServer", None), ("Gps", None))
 REFERENCE_ROW_GAP = 2
-REFERENCE_LABEL = (0, 297)  # x and width within a row; one line, a pitch less the gap high
-REFERENCE_BUTTON = (304, 57)
-REFERENCE_CONTROL = (0, 116)
+REFERENCE_LABEL = (0, 305)  # x and width within a row; one line, a pitch less the gap high
+REFERENCE_BUTTON = (312, 57)
+REFERENCE_CONTROL = (0, 104)
 REFERENCE_CONTROL_GAP = 6
 
 PROGRAM = os.environ.get("QUARNEL_E2E_PROGRAM", "")

@@ -113,6 +113,17 @@ QString DecodesReference::line() {
         quarnel::formatDecodesLine(m_listener.summary(), window, separator));
 }
 
+// Beside the station chooser the line need not say "Decodes:" nor the call
+// chosen there: "DT +1,95 s (3 in 2 min)" fits where the whole line would be
+// cut before its number.
+QString DecodesReference::lineBesideControl() {
+    const QString whole = line();
+    const QString call = chosenStation();
+    const QString subject =
+        QStringLiteral("Decodes: ") + (call.isEmpty() ? QString() : call + u' ');
+    return whole.startsWith(subject) ? whole.mid(subject.size()) : whole;
+}
+
 // The suggestion becomes the shift to set, as if chosen with + and -.
 std::optional<std::int64_t> DecodesReference::suggestedShift() {
     if (!m_listener.listening()) {

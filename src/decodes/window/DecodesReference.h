@@ -28,6 +28,7 @@ class DecodesReference : public ClockReference {
     QString origin() const override { return QStringLiteral("decodes"); }
     QString useToolTip() const override;
     QWidget* makeRowControl(QWidget* parent) override;
+    QString lineBesideControl() override;
     void clockMoved(std::int64_t shift) override;
     const ReferenceSettings& settings() const override { return m_settings; }
     void settingsLoaded() override { listen(); }
