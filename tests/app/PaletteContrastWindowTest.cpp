@@ -25,6 +25,7 @@
 #include <ostream>
 #include <vector>
 
+#include "support/DarkDesktopPalette.h"
 #include "support/WindowFixture.h"
 
 namespace quarnel::testing {
@@ -149,22 +150,6 @@ QPalette fusionDark() {
     return dark;
 }
 
-// A desktop's dark colour scheme handed to the program by the platform
-// theme (the colours of KDE's Breeze Dark): near-white texts, a blue-grey
-// window, darker fields.
-QPalette desktopDark() {
-    QPalette dark(QColor(49, 54, 59));
-    dark.setColor(QPalette::Window, QColor(32, 35, 38));
-    dark.setColor(QPalette::WindowText, QColor(252, 252, 252));
-    dark.setColor(QPalette::Base, QColor(20, 22, 24));
-    dark.setColor(QPalette::Text, QColor(252, 252, 252));
-    dark.setColor(QPalette::Button, QColor(41, 44, 48));
-    dark.setColor(QPalette::ButtonText, QColor(252, 252, 252));
-    dark.setColor(QPalette::Highlight, QColor(61, 174, 233));
-    dark.setColor(QPalette::HighlightedText, QColor(252, 252, 252));
-    return dark;
-}
-
 class PaletteContrastTest : public WindowTest, public ::testing::WithParamInterface<PaletteCase> {
   protected:
     void SetUp() override {
@@ -268,7 +253,7 @@ TEST_P(PaletteContrastTest, TheShiftsStayReadableWhenNegative) {
 INSTANTIATE_TEST_SUITE_P(Palettes, PaletteContrastTest,
                          ::testing::Values(PaletteCase{"light", QGuiApplication::palette()},
                                            PaletteCase{"fusion_dark", fusionDark()},
-                                           PaletteCase{"desktop_dark", desktopDark()}),
+                                           PaletteCase{"desktop_dark", darkDesktopPalette()}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

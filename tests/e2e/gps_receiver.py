@@ -27,8 +27,8 @@ import threading
 import time
 import tty
 
-from quarnel_e2e import (SANITIZER_RUNTIME, SHIM, ClockLog, _forget, _live_processes,
-                         end_process, hand_over, unprivileged, wait_until)
+from quarnel_e2e import (SANITIZER_RUNTIME, SHIM, ClockLog, DaemonsInFolder, _forget,
+                         _live_processes, end_process, hand_over, unprivileged, wait_until)
 from real_daemons import fetch_packages
 
 NS_PER_SECOND = 1_000_000_000
@@ -101,8 +101,9 @@ def free_tcp_port():
         return probe.getsockname()[1]
 
 
-class Gpsd:
-    """gpsd reading the receiver and serving on a free port of 127.0.0.1."""
+class Gpsd(DaemonsInFolder):
+    """gpsd reading the receiver and serving on a free port of 127.0.0.1, in
+    `scratch`/gpsd."""
 
     def __init__(self, scratch, receiver, start_offset_ns, shim=SHIM):
         if not shim:
@@ -135,15 +136,6 @@ class Gpsd:
         except BaseException:
             self.stop()
             raise
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        self.stop()
-
-    def file(self, name):
-        return os.path.join(self.folder, name)
 
     def log(self):
         with open(self.file("gpsd.log"), encoding="utf-8", errors="replace") as file:

@@ -5,7 +5,6 @@
 #include <QTcpSocket>
 #include <QtTest/QTest>
 #include <chrono>
-#include <cstdio>
 #include <memory>
 
 #include "NmeaTestSentences.h"
@@ -26,39 +25,18 @@ constexpr std::int64_t ms(std::int64_t milliseconds) {
     return milliseconds * kUnitsPerMillisecond;
 }
 
-std::string hhmmss(const CalendarTime& t) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u%02u%02u.00", unsigned{t.hour}, unsigned{t.minute},
-                  unsigned{t.second});
-    return text;
-}
-
-std::string ddmmyy(const CalendarTime& t) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u%02u%02u", unsigned{t.day}, unsigned{t.month},
-                  unsigned{t.year % 100u});
-    return text;
-}
-
 // One second's burst of a receiver: RMC (A with a fix, V without) and GGA.
 std::string burstOf(TimeCount second, char status = 'A') {
     const CalendarTime t = toCalendarTime(second);
-    return nmeaLine("GPRMC," + hhmmss(t) + "," + status +
-                    ",4717.11437,N,00833.91522,E,0.004,77.52," + ddmmyy(t) + ",,,A") +
-           nmeaLine("GPGGA," + hhmmss(t) + ",4717.11399,N,00833.91590,E," +
-                    (status == 'A' ? "1,07" : "0,00") + ",1.01,499.6,M,48.0,M,,");
+    const bool fix = status == 'A';
+    return rmc(t, status) + gga(t, fix ? 1 : 0, fix ? 7 : 0);
 }
 
 class GpsWindowTest : public WindowTest {
   protected:
     void SetUp() override {
         WindowTest::SetUp();
-        QGuiApplication::setQuitOnLastWindowClosed(false);
         os.serialPorts["COM4"];
-    }
-    void TearDown() override {
-        WindowTest::TearDown();
-        QGuiApplication::setQuitOnLastWindowClosed(true);
     }
 
     TTabbedForm& buildListening(const std::string& source, int delayMs = 0) {

@@ -10,36 +10,14 @@
 namespace quarnel {
 namespace {
 
+using testing::gga;
 using testing::nmeaLine;
+using testing::rmc;
+using testing::timeField;
 using State = GpsStatus::State;
 
 constexpr std::int64_t ms(std::int64_t milliseconds) {
     return milliseconds * kUnitsPerMillisecond;
-}
-
-std::string timeField(const CalendarTime& t) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u%02u%02u.00", unsigned{t.hour}, unsigned{t.minute},
-                  unsigned{t.second});
-    return text;
-}
-
-std::string dateField(const CalendarTime& t) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u%02u%02u", unsigned{t.day}, unsigned{t.month},
-                  unsigned{t.year % 100u});
-    return text;
-}
-
-std::string rmc(const CalendarTime& t, char status = 'A') {
-    return nmeaLine("GNRMC," + timeField(t) + "," + status +
-                    ",4717.11437,N,00833.91522,E,0.004,77.52," + dateField(t) + ",,,A");
-}
-
-std::string gga(const CalendarTime& t, int quality = 1, int satellites = 7) {
-    char fields[64];
-    std::snprintf(fields, sizeof fields, ",%d,%02d,1.01,499.6,M,48.0,M,,", quality, satellites);
-    return nmeaLine("GNGGA," + timeField(t) + ",4717.11399,N,00833.91590,E" + fields);
 }
 
 // A receiver on a port whose bursts start `arrival` after each second, read

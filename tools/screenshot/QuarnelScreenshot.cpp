@@ -19,23 +19,10 @@
 #include "app/QuarnelApplication.h"
 #include "app/Tabbedtemplate.h"
 #include "settings/window/ScreenList.h"
+#include "support/DarkDesktopPalette.h"
 #include "support/RecordingPlatform.h"
 
 namespace {
-
-// A desktop's dark colour scheme (the colours of KDE's Breeze Dark).
-QPalette darkDesktop() {
-    QPalette dark(QColor(49, 54, 59));
-    dark.setColor(QPalette::Window, QColor(32, 35, 38));
-    dark.setColor(QPalette::WindowText, QColor(252, 252, 252));
-    dark.setColor(QPalette::Base, QColor(20, 22, 24));
-    dark.setColor(QPalette::Text, QColor(252, 252, 252));
-    dark.setColor(QPalette::Button, QColor(41, 44, 48));
-    dark.setColor(QPalette::ButtonText, QColor(252, 252, 252));
-    dark.setColor(QPalette::Highlight, QColor(61, 174, 233));
-    dark.setColor(QPalette::HighlightedText, QColor(252, 252, 252));
-    return dark;
-}
 
 constexpr int kMargin = 16;
 
@@ -53,7 +40,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (arguments.size() == 3) {
-        QApplication::setPalette(darkDesktop());
+        QApplication::setPalette(quarnel::testing::darkDesktopPalette());
     }
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     quarnel::testing::RecordingPlatform os;

@@ -97,6 +97,14 @@ void GpsReference::listen() {
 
 void GpsReference::stop() {
     m_second.stop();
+    closeSource();
+    m_problem.clear();
+    m_retryAt.reset();
+}
+
+// Also called from the socket's own signal: the socket is deleted once the
+// signal has returned.
+void GpsReference::closeSource() {
     m_portPoll.stop();
     m_portNotifier.reset();
     m_port.reset();
@@ -105,8 +113,6 @@ void GpsReference::stop() {
         m_socket.release()->deleteLater();
     }
     m_reader.reset();
-    m_problem.clear();
-    m_retryAt.reset();
 }
 
 // A fresh reader for each opening: what a lost connection left half read
@@ -197,17 +203,8 @@ void GpsReference::take(const std::string& bytes, quarnel::TimeCount stamp) {
     emit changed();
 }
 
-// Called from the socket's own signal: the socket is deleted once the
-// signal has returned.
 void GpsReference::lose(const QString& why) {
-    m_portPoll.stop();
-    m_portNotifier.reset();
-    m_port.reset();
-    if (m_socket) {
-        m_socket->disconnect(this);
-        m_socket.release()->deleteLater();
-    }
-    m_reader.reset();
+    closeSource();
     m_problem = why;
     m_retryAt = m_clock() + kRetryAfter;
     emit changed();

@@ -60,6 +60,8 @@ class GpsReference : public ClockReference {
     // Starts, restarts or stops listening to match the GPS tab.
     void listen();
     void stop();
+    // Drops the socket or port, its watchers and what was read from it.
+    void closeSource();
     // Opens the source that listen() read; on failure the line says why and
     // the next try is kRetryAfter away.
     void openSource();
