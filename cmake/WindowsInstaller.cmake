@@ -1,7 +1,7 @@
 # The Windows setup program, Quarnel-<version>-win64-setup.exe: CPack's NSIS
 # generator packs what `cmake --install` puts into the deployable folder
 # (WindowsDeploy.cmake), so the setup, the folder and the zip hold the same
-# files. `cpack` in the build folder makes it (tools/windows-tests.sh); it
+# files. `cpack` in the build folder makes it (scripts/windows-tests.sh); it
 # needs makensis (Debian's nsis, whose amd64-unicode stubs make a 64-bit
 # setup).
 #

@@ -5,7 +5,7 @@
 #   cmake -S . -B build/windows -DQUARNEL_GUI=OFF \
 #         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 #
-# With Qt for Windows (tools/windows-tests.sh), Qt's own toolchain file comes
+# With Qt for Windows (scripts/windows-tests.sh), Qt's own toolchain file comes
 # first and loads this one:
 #
 #   -DCMAKE_TOOLCHAIN_FILE=<qt>/lib/cmake/Qt6/qt.toolchain.cmake

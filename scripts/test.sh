@@ -77,9 +77,9 @@ lane no-gui cmake --workflow --preset no-gui
 # Each libFuzzer target for a bounded time.
 lane fuzz tests/fuzz/run-fuzzers.sh
 # The Windows program, cross-built with MinGW-w64 against Qt for Windows,
-# packed as a folder and zip, and tested under Wine (tools/windows-tests.sh
+# packed as a folder and zip, and tested under Wine (scripts/windows-tests.sh
 # prints the time of each step).
-lane windows tools/windows-tests.sh
+lane windows scripts/windows-tests.sh
 lane real-clock clock_guard_check
 
 printf -v lanes '%s; ' "${summary[@]}"

@@ -3,7 +3,7 @@
 # figures (key=value, in ns): how far a shift lands from where it should with
 # the program's way (set at a millisecond boundary) and with a whole-millisecond
 # reading of the local time. Needs the Windows build folder that
-# tools/windows-tests.sh configures (default build/windows-cross).
+# scripts/windows-tests.sh configures (default build/windows-cross).
 #
 # The benchmark sets no clock (its setter is a stand-in); Wine runs as the
 # unprivileged user 65534 all the same, in a prefix of its own that is removed

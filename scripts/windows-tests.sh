@@ -16,7 +16,7 @@
 # machine's C++ compiler for its clock library; they read its address from
 # the file QUARNEL_TEST_TIME_SERVER_FILE names on Wine's drive Z:.
 #
-# Usage: tools/windows-tests.sh            (from anywhere in the repository)
+# Usage: scripts/windows-tests.sh            (from anywhere in the repository)
 #   QUARNEL_JOBS=N     parallel build jobs and tests (default: all processors)
 # The build is the workflow preset windows-cross (CMakePresets.json), in
 # build/windows-cross; this script does what CMake cannot: Qt for Windows, the
