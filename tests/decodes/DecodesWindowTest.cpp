@@ -222,7 +222,9 @@ TEST_F(DecodesWindowTest, ChoosingAStationUsesItsOwnDt) {
     EXPECT_FALSE(use()->isEnabled());
     QTest::keyClicks(station()->lineEdit(), u"abc"_s);
     EXPECT_EQ(line()->toolTip(), u"Decodes: C6ABC DT +1,90 s (3 in 2 min)"_s);
-    EXPECT_EQ(line()->text(), u"DT +1,90 s (3 in 2 min)"_s) << "the chooser shows the call";
+    // The chooser shows the call; beside it the number comes first, in sight
+    // even where wider fonts shorten the rest.
+    EXPECT_TRUE(line()->text().startsWith(u"DT +1,90 s"_s)) << line()->text().toStdString();
     QTest::mouseClick(use(), Qt::LeftButton);
     EXPECT_EQ(unit.AlignShift, -19'000'000);
     EXPECT_EQ(window.edAlign->text(), u"-1,9"_s);
